@@ -1,0 +1,113 @@
+#include "toolkit/data/ClientDataSet.h"
+
+#include <algorithm>
+
+namespace toolkit {
+
+ClientDataSet::ClientDataSet(Component* owner) : DataSet(owner) { logChanges_ = true; }
+
+void ClientDataSet::SetData(packet::DataPacket packet) { LoadPacket(std::move(packet)); }
+
+void ClientDataSet::InternalOpen() {
+  if (providerName_.empty() || !remoteServer_) Error("Missing data provider or data packet");
+  LoadPacket(remoteServer_->FetchData(providerName_));
+}
+
+void ClientDataSet::CreateDataSet() {
+  if (FieldCount() == 0) Error("Cannot create a dataset without field definitions");
+  if (Active()) Close();
+  OpenEmpty();
+}
+
+void ClientDataSet::EmptyDataSet() {
+  CheckActive();
+  CheckBrowseMode();
+  records_.clear();
+  deleted_.clear();
+  RebuildView();
+  RestoreCursor(nullptr, -1);
+  NotifyDataSetChanged();
+}
+
+packet::DataPacket ClientDataSet::Data() const {
+  packet::DataPacket p;
+  for (int i = 0; i < FieldCount(); ++i) {
+    const Field& f = Fields(i);
+    p.fields.push_back({f.FieldName(), f.DataType(), f.Size()});
+  }
+  p.rows.reserve(records_.size());
+  for (Record* rec : records_)
+    if (!(State() == DataSetState::dsInsert && rec == CurrentRecord())) p.rows.push_back(rec->values);
+  return p;
+}
+
+packet::Record ClientDataSet::MakeRecord(const packet::Row& values) const {
+  packet::Record r;
+  r.reserve(values.size());
+  for (int i = 0; i < FieldCount(); ++i) r.emplace_back(Fields(i).FieldName(), values[i]);
+  return r;
+}
+
+packet::ChangeLog ClientDataSet::Delta() const {
+  packet::ChangeLog log;
+  for (const auto& gone : deleted_) log.changes.push_back({packet::ChangeOp::Delete, MakeRecord(gone.values), {}});
+  const Record* open = State() == DataSetState::dsInsert ? CurrentRecord() : nullptr;
+  for (Record* rec : records_) {
+    if (rec == open) continue;
+    if (rec->status == RowStatus::Inserted)
+      log.changes.push_back({packet::ChangeOp::Insert, {}, MakeRecord(rec->values)});
+    else if (rec->status == RowStatus::Modified)
+      log.changes.push_back({packet::ChangeOp::Modify, MakeRecord(rec->original), MakeRecord(rec->values)});
+  }
+  return log;
+}
+
+int ClientDataSet::ChangeCount() const {
+  const Record* open = State() == DataSetState::dsInsert ? CurrentRecord() : nullptr;
+  int n = static_cast<int>(deleted_.size());
+  for (Record* rec : records_)
+    if (rec != open && rec->status != RowStatus::Unmodified) ++n;
+  return n;
+}
+
+void ClientDataSet::MergeChangeLog() {
+  const Record* open = State() == DataSetState::dsInsert ? CurrentRecord() : nullptr;
+  for (Record* rec : records_) {
+    if (rec == open) continue;
+    rec->status = RowStatus::Unmodified;
+    rec->original.clear();
+  }
+  deleted_.clear();
+  RenumberBase();
+}
+
+void ClientDataSet::CancelUpdates() {
+  CheckActive();
+  Cancel();
+  const Record* current = CurrentRecord();
+  if (current && current->status == RowStatus::Inserted) current = nullptr;  // it goes away
+  int index = CurrentIndex();
+  std::vector<std::unique_ptr<Record>> kept;
+  kept.reserve(records_.size() + deleted_.size());
+  for (auto& rec : records_.take_all()) {
+    if (rec->status == RowStatus::Inserted) continue;
+    if (rec->status == RowStatus::Modified) {
+      rec->values = std::move(rec->original);
+      rec->original.clear();
+      rec->status = RowStatus::Unmodified;
+    }
+    kept.push_back(std::move(rec));
+  }
+  for (auto& gone : deleted_) kept.push_back(std::make_unique<Record>(std::move(gone)));
+  deleted_.clear();
+  std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) {
+    return a->basePos != b->basePos ? a->basePos < b->basePos : a->seq < b->seq;
+  });
+  records_.assign(std::move(kept));
+  RenumberBase();
+  RebuildView();
+  RestoreCursor(current, index);
+  NotifyDataSetChanged();
+}
+
+}  // namespace toolkit
