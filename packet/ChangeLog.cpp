@@ -58,7 +58,7 @@ std::string NameProblem(const Record& record) {
 bool SameNamesInOrder(const Record& a, const Record& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (!SameFieldName(a[i].first, b[i].first)) return false;
+    if (a[i].first != b[i].first && !SameFieldName(a[i].first, b[i].first)) return false;
   return true;
 }
 

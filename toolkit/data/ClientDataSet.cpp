@@ -50,6 +50,7 @@ packet::Record ClientDataSet::MakeRecord(const packet::Row& values) const {
 
 packet::ChangeLog ClientDataSet::Delta() const {
   packet::ChangeLog log;
+  log.changes.reserve(static_cast<std::size_t>(ChangeCount()));
   for (const auto& gone : deleted_) log.changes.push_back({packet::ChangeOp::Delete, MakeRecord(gone.values), {}});
   const Record* open = State() == DataSetState::dsInsert ? CurrentRecord() : nullptr;
   for (Record* rec : records_) {
@@ -100,9 +101,11 @@ void ClientDataSet::CancelUpdates() {
   }
   for (auto& gone : deleted_) kept.push_back(std::make_unique<Record>(std::move(gone)));
   deleted_.clear();
-  std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) {
+  auto inBaseOrder = [](const auto& a, const auto& b) {
     return a->basePos != b->basePos ? a->basePos < b->basePos : a->seq < b->seq;
-  });
+  };
+  // Without deletes to put back the rows are mostly in order already.
+  if (!std::is_sorted(kept.begin(), kept.end(), inBaseOrder)) std::stable_sort(kept.begin(), kept.end(), inBaseOrder);
   records_.assign(std::move(kept));
   RenumberBase();
   RebuildView();
