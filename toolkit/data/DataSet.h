@@ -189,6 +189,7 @@ class DataSet : public Component {
   int RecordIndex(const Record* record) const;
   bool PassesFilter(const Record& record) const;
   void DropPending();
+  void OpenNewRow(bool atEnd);
   void PostInsert();
   void PostEdit();
   void LogDelete(Record& record);

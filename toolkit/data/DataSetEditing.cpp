@@ -19,15 +19,21 @@ void DataSet::CheckBrowseMode() {
     Cancel();
 }
 
-void DataSet::Insert() {
+void DataSet::Insert() { OpenNewRow(false); }
+
+void DataSet::Append() { OpenNewRow(true); }
+
+// Insert (before the current row) and Append (after the last) differ only
+// in where the new row goes.
+void DataSet::OpenNewRow(bool atEnd) {
   CheckActive();
   CheckBrowseMode();
   Fire(BeforeInsert);
   Fire(BeforeScroll);
-  int at = cursor_ < 0 ? 0 : cursor_;
   auto rec = std::make_unique<Record>();
   rec->status = RowStatus::Inserted;
   pending_ = rec.get();
+  int at = atEnd ? ViewCount() : std::max(cursor_, 0);
   if (filterActive_) {
     // Before the record that is current in the view, in dataset order too.
     int before = at < ViewCount() ? RecordIndex(view_[at]) : static_cast<int>(records_.size());
@@ -38,28 +44,6 @@ void DataSet::Insert() {
   }
   int old = cursor_;
   cursor_ = at;
-  buffer_.assign(fields_.size(), packet::Value{});
-  modified_ = false;
-  bof_ = eof_ = false;
-  SetState(DataSetState::dsInsert);
-  NotifyDataSetChanged();
-  Scrolled(old);
-  Fire(AfterInsert);
-  Fire(AfterScroll);
-}
-
-void DataSet::Append() {
-  CheckActive();
-  CheckBrowseMode();
-  Fire(BeforeInsert);
-  Fire(BeforeScroll);
-  auto rec = std::make_unique<Record>();
-  rec->status = RowStatus::Inserted;
-  pending_ = rec.get();
-  records_.push_back(std::move(rec));
-  if (filterActive_) view_.push_back(pending_);
-  int old = cursor_;
-  cursor_ = ViewCount() - 1;
   buffer_.assign(fields_.size(), packet::Value{});
   modified_ = false;
   bof_ = eof_ = false;

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "error_of.h"
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -18,16 +20,6 @@ using packet::Value;
 using testing::HasSubstr;
 
 namespace {
-
-template <class F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const PacketError& e) {
-    return e.what();
-  }
-  return "<no PacketError>";
-}
 
 ChangeLog SampleLog() {
   ChangeLog log;

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "error_of.h"
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,17 +14,6 @@ using packet::PacketError;
 using testing::HasSubstr;
 
 namespace {
-
-// The message of the PacketError that f throws, or a marker no test expects.
-template <class F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const PacketError& e) {
-    return e.what();
-  }
-  return "<no PacketError>";
-}
 
 std::string ReadOneString(std::string_view json) {
   JsonReader r(json);
