@@ -88,62 +88,16 @@ void DataSet::Close() {
 }
 
 void DataSet::LoadPacket(packet::DataPacket&& packet) {
-  // Map every dataset field to its packet column before touching anything.
+  // Everything is checked before anything changes.
   bool createFields = fields_.empty();
-  std::vector<int> column;
-  if (createFields) {
-    for (std::size_t i = 0; i < packet.fields.size(); ++i) {
-      const auto& def = packet.fields[i];
-      if (def.name.empty()) Error("Data packet field " + std::to_string(i + 1) + " has no name");
-      if (def.type == packet::FieldType::String && def.size <= 0)
-        Error("Data packet field '" + def.name + "' has no size");
-      for (std::size_t j = 0; j < i; ++j)
-        if (packet::SameFieldName(packet.fields[j].name, def.name))
-          Error("Duplicate field name '" + def.name + "' in data packet");
-    }
-  } else {
-    for (const auto& f : fields_) {
-      int c = packet.FieldIndex(f->FieldName());
-      if (c < 0) Error("Field '" + f->FieldName() + "' not found in data packet");
-      if (packet.fields[c].type != f->DataType())
-        Error("Field '" + f->FieldName() + "' is " + packet::FieldTypeName(f->DataType()) +
-              " but the data packet has it as " + packet::FieldTypeName(packet.fields[c].type));
-      column.push_back(c);
-    }
-  }
+  std::vector<int> column = createFields ? CheckNewFields(packet) : MapPacketFields(packet);
   CheckPacketRows(packet);
 
   DropPending();
   if (Active()) SetState(DataSetState::dsInactive);
-  if (createFields) {
+  if (createFields)
     for (const auto& def : packet.fields) AddField(def.name, def.type, def.size);
-    for (int i = 0; i < FieldCount(); ++i) column.push_back(i);
-  }
-  bool identity = column.size() == packet.fields.size();
-  for (std::size_t i = 0; identity && i < column.size(); ++i) identity = column[i] == static_cast<int>(i);
-  // Strings are cut only where the packet allows longer text than the field.
-  std::vector<int> cut;
-  for (int i = 0; i < FieldCount(); ++i) {
-    const auto& def = packet.fields[column[i]];
-    if (fields_[i]->DataType() == packet::FieldType::String && (def.size <= 0 || def.size > fields_[i]->Size()))
-      cut.push_back(i);
-  }
-
-  records_.clear();
-  records_.reserve(packet.rows.size());
-  deleted_.clear();
-  for (auto& row : packet.rows) {
-    auto rec = std::make_unique<Record>();
-    if (identity) {
-      rec->values = std::move(row);
-    } else {
-      rec->values.reserve(column.size());
-      for (int c : column) rec->values.push_back(std::move(row[c]));
-    }
-    for (int i : cut)
-      if (auto* s = std::get_if<std::string>(&rec->values[i])) FitToSize(*s, fields_[i]->Size());
-    records_.push_back(std::move(rec));
-  }
+  TakeRows(packet, column);
   RenumberBase();
   filterActive_ = false;
   view_.clear();
@@ -167,6 +121,65 @@ void DataSet::LoadPacket(packet::DataPacket&& packet) {
   NotifyDataSetChanged();
   if (ViewCount() > 0) Fire(AfterScroll);
   if (filterError) std::rethrow_exception(filterError);
+}
+
+// Fields about to be created from the packet: named, sized, unique. The
+// columns are then the packet's own, in order.
+std::vector<int> DataSet::CheckNewFields(const packet::DataPacket& packet) const {
+  std::vector<int> column;
+  for (std::size_t i = 0; i < packet.fields.size(); ++i) {
+    const auto& def = packet.fields[i];
+    if (def.name.empty()) Error("Data packet field " + std::to_string(i + 1) + " has no name");
+    if (def.type == packet::FieldType::String && def.size <= 0)
+      Error("Data packet field '" + def.name + "' has no size");
+    for (std::size_t j = 0; j < i; ++j)
+      if (packet::SameFieldName(packet.fields[j].name, def.name))
+        Error("Duplicate field name '" + def.name + "' in data packet");
+    column.push_back(static_cast<int>(i));
+  }
+  return column;
+}
+
+// The packet column of every dataset field, matched by name and type.
+std::vector<int> DataSet::MapPacketFields(const packet::DataPacket& packet) const {
+  std::vector<int> column;
+  for (const auto& f : fields_) {
+    int c = packet.FieldIndex(f->FieldName());
+    if (c < 0) Error("Field '" + f->FieldName() + "' not found in data packet");
+    if (packet.fields[c].type != f->DataType())
+      Error("Field '" + f->FieldName() + "' is " + packet::FieldTypeName(f->DataType()) +
+            " but the data packet has it as " + packet::FieldTypeName(packet.fields[c].type));
+    column.push_back(c);
+  }
+  return column;
+}
+
+// Moves the packet's rows in as records, in dataset field order.
+void DataSet::TakeRows(packet::DataPacket& packet, const std::vector<int>& column) {
+  bool identity = column.size() == packet.fields.size();
+  for (std::size_t i = 0; identity && i < column.size(); ++i) identity = column[i] == static_cast<int>(i);
+  // Strings are cut only where the packet allows longer text than the field.
+  std::vector<int> cut;
+  for (int i = 0; i < FieldCount(); ++i) {
+    const auto& def = packet.fields[column[i]];
+    if (fields_[i]->DataType() == packet::FieldType::String && (def.size <= 0 || def.size > fields_[i]->Size()))
+      cut.push_back(i);
+  }
+  records_.clear();
+  records_.reserve(packet.rows.size());
+  deleted_.clear();
+  for (auto& row : packet.rows) {
+    auto rec = std::make_unique<Record>();
+    if (identity) {
+      rec->values = std::move(row);
+    } else {
+      rec->values.reserve(column.size());
+      for (int c : column) rec->values.push_back(std::move(row[c]));
+    }
+    for (int i : cut)
+      if (auto* v = std::get_if<std::string>(&rec->values[i])) FitToSize(*v, fields_[i]->Size());
+    records_.push_back(std::move(rec));
+  }
 }
 
 // Every row of the right length, every value null or of its field's type,

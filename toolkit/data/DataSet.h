@@ -199,6 +199,9 @@ class DataSet : public Component {
   void CompileFilter();
   void PlaceAfterFilterChange();
   void CheckPacketRows(const packet::DataPacket& packet) const;
+  std::vector<int> CheckNewFields(const packet::DataPacket& packet) const;
+  std::vector<int> MapPacketFields(const packet::DataPacket& packet) const;
+  void TakeRows(packet::DataPacket& packet, const std::vector<int>& column);
   bool HasLoggedChanges() const;
   void StoreUnlogged(Record& record, int index);
   int FindRow(const std::vector<int>& keys, const std::vector<std::string>& texts, LocateOptions options) const;
