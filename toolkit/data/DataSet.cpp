@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <type_traits>
 
 #include "toolkit/data/DataSource.h"
 #include "toolkit/data/FloatText.h"
@@ -184,17 +185,20 @@ void DataSet::TakeRows(packet::DataPacket& packet, const std::vector<int>& colum
 
 // Every row of the right length, every value null or of its field's type,
 // so that nothing later reads a cell of the wrong kind.
+static_assert(std::is_same_v<std::variant_alternative_t<1, packet::Value>, double> &&
+              std::is_same_v<std::variant_alternative_t<2, packet::Value>, std::string>);
+
 void DataSet::CheckPacketRows(const packet::DataPacket& packet) const {
   std::size_t width = packet.fields.size();
+  // The variant index each column takes besides null (0): 1 double, 2 text.
+  std::vector<std::size_t> kind(width);
+  for (std::size_t c = 0; c < width; ++c) kind[c] = packet.fields[c].type == packet::FieldType::Float ? 1 : 2;
   for (std::size_t r = 0; r < packet.rows.size(); ++r) {
     const auto& row = packet.rows[r];
     if (row.size() != width) Error("Data packet row " + std::to_string(r + 1) + " has the wrong number of values");
     for (std::size_t c = 0; c < width; ++c) {
-      const auto& v = row[c];
-      bool ok = packet::IsNull(v) || (packet.fields[c].type == packet::FieldType::Float
-                                          ? std::holds_alternative<double>(v)
-                                          : std::holds_alternative<std::string>(v));
-      if (!ok)
+      std::size_t k = row[c].index();
+      if (k != 0 && k != kind[c])
         Error("Data packet row " + std::to_string(r + 1) + ", field '" + packet.fields[c].name +
               "': value of the wrong type");
     }

@@ -21,7 +21,9 @@
 //                  that finds nothing fires none).
 // An exception from a Before... handler stops the operation and leaves the
 // dataset as it was; one from an After... handler propagates and the
-// operation stands.
+// operation stands. A Before... handler that itself changes the state of the
+// same dataset (posts, cancels, reloads it) makes the operation fail with
+// EDatabaseError instead of going on with a row that is gone.
 
 #include <cstdint>
 #include <functional>
@@ -190,6 +192,7 @@ class DataSet : public Component {
   bool PassesFilter(const Record& record) const;
   void DropPending();
   void OpenNewRow(bool atEnd);
+  void CheckUnchangedBy(const char* operation, DataSetState expected) const;
   void PostInsert();
   void PostEdit();
   void LogDelete(Record& record);

@@ -9,6 +9,14 @@ namespace {
 bool IsOpenState(DataSetState s) { return s == DataSetState::dsEdit || s == DataSetState::dsInsert; }
 }  // namespace
 
+// A Before... handler that opened, posted, cancelled or reloaded this same
+// dataset has pulled the row from under the operation; going on would store
+// into the wrong row.
+void DataSet::CheckUnchangedBy(const char* operation, DataSetState expected) const {
+  if (state_ != expected)
+    Error(std::string("The dataset was changed by an event handler during ") + operation);
+}
+
 void DataSet::CheckBrowseMode() {
   CheckActive();
   if (!IsOpenState(state_)) return;
@@ -30,6 +38,7 @@ void DataSet::OpenNewRow(bool atEnd) {
   CheckBrowseMode();
   Fire(BeforeInsert);
   Fire(BeforeScroll);
+  CheckUnchangedBy("insert", DataSetState::dsBrowse);
   auto rec = std::make_unique<Record>();
   rec->status = RowStatus::Inserted;
   pending_ = rec.get();
@@ -62,6 +71,8 @@ void DataSet::Edit() {
     return;
   }
   Fire(BeforeEdit);
+  CheckUnchangedBy("edit", DataSetState::dsBrowse);
+  if (IsEmpty()) Error("The dataset was emptied by a handler during edit");
   buffer_ = CurrentRecord()->values;
   modified_ = false;
   SetState(DataSetState::dsEdit);
@@ -81,7 +92,9 @@ void DataSet::Post() {
   CheckActive();
   if (!IsOpenState(state_)) return;
   UpdateRecord();
+  DataSetState posting = state_;
   Fire(BeforePost);
+  CheckUnchangedBy("post", posting);
   if (state_ == DataSetState::dsInsert)
     PostInsert();
   else
@@ -153,9 +166,12 @@ void DataSet::RemoveFromView(Record* record) {
 void DataSet::Cancel() {
   CheckActive();
   if (!IsOpenState(state_)) return;
+  DataSetState cancelling = state_;
   Fire(BeforeCancel);
+  CheckUnchangedBy("cancel", cancelling);
   if (state_ == DataSetState::dsInsert) {
     Fire(BeforeScroll);
+    CheckUnchangedBy("cancel", cancelling);
     int old = cursor_;
     DropPending();
     modified_ = false;
@@ -199,8 +215,11 @@ void DataSet::Delete() {
     return;
   }
   if (IsEmpty()) Error("Cannot perform this operation on an empty dataset");
+  DataSetState deleting = state_;
   Fire(BeforeDelete);
   Fire(BeforeScroll);
+  CheckUnchangedBy("delete", deleting);
+  if (IsEmpty()) Error("The dataset was emptied by a handler during delete");
   Record* rec = CurrentRecord();
   buffer_.clear();
   modified_ = false;

@@ -220,3 +220,30 @@ TEST_F(DataSetEvents, ModifiedTracksAssignments) {
 }
 
 }  // namespace
+
+namespace {
+
+// A Before... handler that reloads the very dataset being edited must not
+// leave the operation writing into a row that is gone.
+TEST_F(DataSetEvents, AHandlerThatReloadsTheDataSetStopsTheOperation) {
+  ds.Edit();
+  F("QTSERVICO").SetAsFloat(42);
+  ds.BeforePost = [](DataSet& d) { static_cast<ClientDataSet&>(d).SetData(testutil::ThreeRanges()); };
+  EXPECT_THROW(ds.Post(), EDatabaseError);
+  ds.BeforePost = nullptr;
+  EXPECT_EQ(ds.State(), DataSetState::dsBrowse);
+  EXPECT_EQ(testutil::Lows(ds), "1 21 51");
+  EXPECT_EQ(F("QTSERVICO").AsFloat(), 2);
+
+  ds.BeforeDelete = [](DataSet& d) { static_cast<ClientDataSet&>(d).EmptyDataSet(); };
+  EXPECT_THROW(ds.Delete(), EDatabaseError);
+  EXPECT_TRUE(ds.IsEmpty());
+  ds.BeforeDelete = nullptr;
+
+  ds.SetData(testutil::ThreeRanges());
+  ds.BeforeInsert = [](DataSet& d) { d.Edit(); };
+  EXPECT_THROW(ds.Insert(), EDatabaseError);
+  EXPECT_EQ(ds.ViewCount(), 3);
+}
+
+}  // namespace
