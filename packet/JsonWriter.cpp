@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "packet/JsonText.h"
 #include "packet/Utf8.h"
@@ -32,9 +33,19 @@ void AppendEscape(std::string& out, unsigned char c) {
 bool JsonWriter::String(std::string_view s) {
   const auto* p = reinterpret_cast<const unsigned char*>(s.data());
   const std::size_t n = s.size();
+  std::size_t i = json::SkipPlain(p, 0, n);
+  if (i == n) {
+    // Plain ASCII, the usual case: quotes and text in one step.
+    const std::size_t at = out_.size();
+    out_.resize(at + n + 2);
+    char* d = out_.data() + at;
+    d[0] = '"';
+    if (n) std::memcpy(d + 1, s.data(), n);
+    d[n + 1] = '"';
+    return true;
+  }
   out_.push_back('"');
   std::size_t run = 0;  // start of the bytes not yet appended
-  std::size_t i = 0;
   for (;;) {
     i = json::SkipPlain(p, i, n);
     if (i >= n) break;
