@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "packet/ChangeLogWriter.h"
+
 namespace toolkit {
 
 ClientDataSet::ClientDataSet(Component* owner) : DataSet(owner) { logChanges_ = true; }
@@ -61,6 +63,24 @@ packet::ChangeLog ClientDataSet::Delta() const {
       log.changes.push_back({packet::ChangeOp::Modify, MakeRecord(rec->original), MakeRecord(rec->values)});
   }
   return log;
+}
+
+std::string ClientDataSet::DeltaJson() const {
+  std::vector<std::string> names;
+  names.reserve(static_cast<std::size_t>(FieldCount()));
+  for (int i = 0; i < FieldCount(); ++i) names.push_back(Fields(i).FieldName());
+  packet::ChangeLogWriter writer(names);
+  writer.Reserve(static_cast<std::size_t>(ChangeCount()));
+  for (const auto& gone : deleted_) writer.Delete(gone.values);
+  const Record* open = State() == DataSetState::dsInsert ? CurrentRecord() : nullptr;
+  for (Record* rec : records_) {
+    if (rec == open) continue;
+    if (rec->status == RowStatus::Inserted)
+      writer.Insert(rec->values);
+    else if (rec->status == RowStatus::Modified)
+      writer.Modify(rec->original, rec->values);
+  }
+  return writer.Finish();
 }
 
 int ClientDataSet::ChangeCount() const {

@@ -40,6 +40,10 @@ class ClientDataSet : public DataSet {
   // The pending changes: deletes first, in the order they were made, then
   // inserts and modifications in row order.
   packet::ChangeLog Delta() const;
+  // The wire form of Delta(), written straight from the rows: the same text
+  // as packet::EncodeChangeLog(Delta()), without the copy. Throws
+  // packet::PacketError as that does.
+  std::string DeltaJson() const;
   // Rows with a pending change.
   int ChangeCount() const;
   bool LogChanges() const { return logChanges_; }

@@ -185,3 +185,24 @@ TEST_F(ChangeLogTest, EmptyDataSetClearsRowsAndLog) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ChangeLogTest, DeltaJsonIsTheEncodedDelta) {
+  EXPECT_EQ(ds.DeltaJson(), packet::EncodeChangeLog(ds.Delta()));  // empty log
+  SetQty(3);
+  ds.Last();
+  ds.Delete();
+  AppendRange(51, 60, 7);
+  ds.Edit();
+  F("CDSERVICO").SetAsString("Ação \"x\"");
+  ds.Post();
+  ds.Insert();  // open: not part of it
+  std::string json = ds.DeltaJson();
+  EXPECT_EQ(json, packet::EncodeChangeLog(ds.Delta()));
+  auto back = packet::DecodeChangeLog(json);
+  ASSERT_EQ(back.changes.size(), 3u);
+  EXPECT_EQ(std::get<std::string>(*packet::FindValue(back.changes[2].newValues, "CDSERVICO")), "Ação \"x\"");
+}
+
+}  // namespace
