@@ -146,7 +146,7 @@ void WriteRecord(JsonWriter& w, const Record& record, std::size_t index, const c
     w.Raw(':');
     if (w.Scalar(value)) continue;
     Throw(where() + ", field " + Quoted(name) +
-          (std::holds_alternative<double>(value) ? ": number is not finite" : ": text is not valid UTF-8"));
+          detail::ScalarProblem(value));
   }
   w.Raw('}');
 }

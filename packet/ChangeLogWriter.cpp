@@ -54,7 +54,7 @@ void ChangeLogWriter::WriteRow(const Row& row, const char* member) {
     w_.Raw(keys_[i]);
     if (!w_.Scalar(row[i]))
       Throw(where() + ", field " + detail::Quoted(names_[i]) +
-            (std::holds_alternative<double>(row[i]) ? ": number is not finite" : ": text is not valid UTF-8"));
+            detail::ScalarProblem(row[i]));
   }
   w_.Raw('}');
 }

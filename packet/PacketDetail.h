@@ -22,6 +22,9 @@ std::string Quoted(std::string_view name);
 // as field names compare), or -1 when all differ.
 std::ptrdiff_t FindDuplicateName(const std::vector<std::string_view>& names);
 
+// Why JsonWriter::Scalar refused the value, as ": ..." for a message.
+const char* ScalarProblem(const Value& value);
+
 // Whether a and b hold the same names (case-insensitive), in any order;
 // each list is known to hold no duplicates.
 bool SameNameSet(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b);

@@ -88,6 +88,10 @@ std::ptrdiff_t FindDuplicateName(const std::vector<std::string_view>& names) {
   return first;
 }
 
+const char* ScalarProblem(const Value& value) {
+  return std::holds_alternative<double>(value) ? ": number is not finite" : ": text is not valid UTF-8";
+}
+
 bool SameNameSet(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b) {
   if (a.size() != b.size()) return false;
   bool inOrder = true;

@@ -38,9 +38,29 @@ packet::DataPacket ClientDataSet::Data() const {
     p.fields.push_back({f.FieldName(), f.DataType(), f.Size()});
   }
   p.rows.reserve(records_.size());
+  const Record* open = OpenInsert();
   for (Record* rec : records_)
-    if (!(State() == DataSetState::dsInsert && rec == CurrentRecord())) p.rows.push_back(rec->values);
+    if (rec != open) p.rows.push_back(rec->values);
   return p;
+}
+
+const DataSet::Record* ClientDataSet::OpenInsert() const {
+  return State() == DataSetState::dsInsert ? CurrentRecord() : nullptr;
+}
+
+// The one walk over the pending changes, in Delta's order, shared by both
+// forms of the delta so that they cannot drift apart.
+template <class Visit>
+void ClientDataSet::ForEachChange(Visit&& visit) const {
+  for (const auto& gone : deleted_) visit(packet::ChangeOp::Delete, &gone.values, nullptr);
+  const Record* open = OpenInsert();
+  for (Record* rec : records_) {
+    if (rec == open) continue;
+    if (rec->status == RowStatus::Inserted)
+      visit(packet::ChangeOp::Insert, nullptr, &rec->values);
+    else if (rec->status == RowStatus::Modified)
+      visit(packet::ChangeOp::Modify, &rec->original, &rec->values);
+  }
 }
 
 packet::Record ClientDataSet::MakeRecord(const packet::Row& values) const {
@@ -53,15 +73,10 @@ packet::Record ClientDataSet::MakeRecord(const packet::Row& values) const {
 packet::ChangeLog ClientDataSet::Delta() const {
   packet::ChangeLog log;
   log.changes.reserve(static_cast<std::size_t>(ChangeCount()));
-  for (const auto& gone : deleted_) log.changes.push_back({packet::ChangeOp::Delete, MakeRecord(gone.values), {}});
-  const Record* open = State() == DataSetState::dsInsert ? CurrentRecord() : nullptr;
-  for (Record* rec : records_) {
-    if (rec == open) continue;
-    if (rec->status == RowStatus::Inserted)
-      log.changes.push_back({packet::ChangeOp::Insert, {}, MakeRecord(rec->values)});
-    else if (rec->status == RowStatus::Modified)
-      log.changes.push_back({packet::ChangeOp::Modify, MakeRecord(rec->original), MakeRecord(rec->values)});
-  }
+  ForEachChange([&](packet::ChangeOp op, const packet::Row* oldValues, const packet::Row* newValues) {
+    log.changes.push_back(
+        {op, oldValues ? MakeRecord(*oldValues) : packet::Record{}, newValues ? MakeRecord(*newValues) : packet::Record{}});
+  });
   return log;
 }
 
@@ -71,20 +86,18 @@ std::string ClientDataSet::DeltaJson() const {
   for (int i = 0; i < FieldCount(); ++i) names.push_back(Fields(i).FieldName());
   packet::ChangeLogWriter writer(names);
   writer.Reserve(static_cast<std::size_t>(ChangeCount()));
-  for (const auto& gone : deleted_) writer.Delete(gone.values);
-  const Record* open = State() == DataSetState::dsInsert ? CurrentRecord() : nullptr;
-  for (Record* rec : records_) {
-    if (rec == open) continue;
-    if (rec->status == RowStatus::Inserted)
-      writer.Insert(rec->values);
-    else if (rec->status == RowStatus::Modified)
-      writer.Modify(rec->original, rec->values);
-  }
+  ForEachChange([&](packet::ChangeOp op, const packet::Row* oldValues, const packet::Row* newValues) {
+    switch (op) {
+      case packet::ChangeOp::Delete: writer.Delete(*oldValues); break;
+      case packet::ChangeOp::Insert: writer.Insert(*newValues); break;
+      case packet::ChangeOp::Modify: writer.Modify(*oldValues, *newValues); break;
+    }
+  });
   return writer.Finish();
 }
 
 int ClientDataSet::ChangeCount() const {
-  const Record* open = State() == DataSetState::dsInsert ? CurrentRecord() : nullptr;
+  const Record* open = OpenInsert();
   int n = static_cast<int>(deleted_.size());
   for (Record* rec : records_)
     if (rec != open && rec->status != RowStatus::Unmodified) ++n;
@@ -92,7 +105,7 @@ int ClientDataSet::ChangeCount() const {
 }
 
 void ClientDataSet::MergeChangeLog() {
-  const Record* open = State() == DataSetState::dsInsert ? CurrentRecord() : nullptr;
+  const Record* open = OpenInsert();
   for (Record* rec : records_) {
     if (rec == open) continue;
     rec->status = RowStatus::Unmodified;

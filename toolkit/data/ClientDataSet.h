@@ -72,6 +72,10 @@ class ClientDataSet : public DataSet {
 
  private:
   packet::Record MakeRecord(const packet::Row& values) const;
+  // The row being inserted, which no change includes yet, or nullptr.
+  const Record* OpenInsert() const;
+  template <class Visit>
+  void ForEachChange(Visit&& visit) const;
 
   std::string providerName_;
   RemoteDataProvider* remoteServer_ = nullptr;
