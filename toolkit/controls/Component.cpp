@@ -12,15 +12,19 @@ Component::Component(Component* owner) : owner_(owner) {
 }
 
 Component::~Component() {
+  DestroyComponents();
+  if (owner_) {
+    auto& list = owner_->owned_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  }
+}
+
+void Component::DestroyComponents() {
   // Last created first, so that a component never outlives what it was
   // given at creation.
   while (!owned_.empty()) {
     Component* child = owned_.back();
     delete child;  // the child's destructor removes it from owned_
-  }
-  if (owner_) {
-    auto& list = owner_->owned_;
-    list.erase(std::remove(list.begin(), list.end(), this), list.end());
   }
 }
 

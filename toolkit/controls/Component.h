@@ -30,6 +30,12 @@ class Component {
   int ComponentCount() const { return static_cast<int>(owned_.size()); }
   Component* Components(int index) const { return owned_.at(index); }
 
+ protected:
+  // Destroys the owned components now, last created first. A class whose
+  // components call back into it while they die (a form) calls this from its
+  // own destructor, while it is still whole.
+  void DestroyComponents();
+
  private:
   std::string name_;
   Component* owner_ = nullptr;

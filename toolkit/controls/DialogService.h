@@ -1,0 +1,47 @@
+#pragma once
+// How screens reach people: messages, confirmations, pick lists, the wait
+// indicator, modal forms and reports. The desktop front end and the
+// scenario runner implement it; screens never talk to people otherwise.
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace toolkit {
+
+class DataSet;
+class Field;
+class Form;
+
+// A laid-out report, ready to preview or print.
+struct ReportDocument {
+  std::string title;
+  std::string html;  // rich text of the whole report, page breaks as CSS
+  std::vector<std::pair<std::string, std::string>> parameters;  // name, value
+};
+
+enum class ReportAction { Preview, Print };
+
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+
+  virtual void ShowError(std::string_view text) = 0;
+  virtual void ShowInformation(std::string_view text) = 0;
+  // Yes/No; true for Yes.
+  virtual bool Confirm(std::string_view text) = 0;
+  // Lets the user pick a row of dataset, showing the given fields. Returns
+  // true with the picked row current, false (cursor where it was) when the
+  // user picked nothing.
+  virtual bool PickRow(std::string_view title, DataSet& dataset, const std::vector<Field*>& fields) = 0;
+  // Shows (and replaces) or hides the wait indicator; kind 0 connecting,
+  // 1 saving.
+  virtual void ShowWait(int kind, std::string_view text) = 0;
+  virtual void HideWait() = 0;
+  // Runs a modal form until it closes; returns its modal result.
+  virtual int RunModal(Form& form) = 0;
+  virtual void ShowReport(const ReportDocument& report, ReportAction action) = 0;
+};
+
+}  // namespace toolkit

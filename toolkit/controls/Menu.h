@@ -1,0 +1,83 @@
+#pragma once
+// A form's menu bar and its items. Items never take the focus; a click on a
+// disabled (or hidden) item does nothing.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/controls/Component.h"
+#include "toolkit/controls/Keys.h"
+
+namespace toolkit {
+
+class Form;
+class MainMenu;
+
+class MenuItem : public Component {
+ public:
+  using NotifyEvent = std::function<void(MenuItem& sender)>;
+
+  explicit MenuItem(Component* owner = nullptr) : Component(owner) {}
+  ~MenuItem() override;
+
+  // Caption with '&' before the accelerator letter ("&Incluir").
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(std::string caption);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+  // A key with shift state that clicks the item from anywhere on its form;
+  // key 0 for none.
+  Word ShortCutKey() const { return shortCutKey_; }
+  ShiftState ShortCutShift() const { return shortCutShift_; }
+  void SetShortCut(Word key, ShiftState shift = 0);
+
+  // Sub-items, in menu order.
+  void Add(MenuItem* item);
+  void Remove(MenuItem* item);
+  const std::vector<MenuItem*>& Items() const { return items_; }
+  MenuItem* ParentItem() const { return parent_; }
+  MainMenu* Menu() const;
+
+  // Fires OnClick when the item and the items above it are enabled and
+  // visible; does nothing otherwise.
+  void Click();
+  bool EnabledInTree() const;
+
+  NotifyEvent OnClick;
+
+ private:
+  friend class MainMenu;
+  void Changed();
+  std::string caption_;
+  bool enabled_ = true;
+  bool visible_ = true;
+  Word shortCutKey_ = 0;
+  ShiftState shortCutShift_ = 0;
+  MenuItem* parent_ = nullptr;
+  MainMenu* menu_ = nullptr;  // set on top-level items
+  std::vector<MenuItem*> items_;
+};
+
+class MainMenu : public Component {
+ public:
+  explicit MainMenu(Component* owner = nullptr) : Component(owner) {}
+  ~MainMenu() override;
+
+  // Top-level items.
+  void Add(MenuItem* item);
+  const std::vector<MenuItem*>& Items() const { return items_; }
+  Form* FormOf() const { return form_; }
+  void SetForm(Form* form) { form_ = form; }
+  // The enabled item anywhere in the menu with that shortcut, or nullptr.
+  MenuItem* FindShortCut(Word key, ShiftState shift) const;
+
+ private:
+  friend class MenuItem;
+  std::vector<MenuItem*> items_;
+  Form* form_ = nullptr;
+};
+
+}  // namespace toolkit

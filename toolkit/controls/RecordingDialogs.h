@@ -1,0 +1,65 @@
+#pragma once
+// A dialog service that records what was shown and answers from queues:
+// for tests, and the base of the scenario runner's.
+//
+// A confirmation or pick list with no queued answer, and a modal form with
+// no queued action (or one that leaves it open), throw std::logic_error
+// naming the dialog, so that a test cannot pass on an unexpected question.
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit/controls/DialogService.h"
+
+namespace toolkit {
+
+class RecordingDialogs : public DialogService {
+ public:
+  enum class Kind { Error, Information, Confirmation, PickList, Wait, WaitHidden, Modal, Report };
+  struct Entry {
+    Kind kind;
+    std::string text;  // message, question, pick-list title, wait text, form name, report title
+  };
+
+  void ShowError(std::string_view text) override;
+  void ShowInformation(std::string_view text) override;
+  bool Confirm(std::string_view text) override;
+  bool PickRow(std::string_view title, DataSet& dataset, const std::vector<Field*>& fields) override;
+  void ShowWait(int kind, std::string_view text) override;
+  void HideWait() override;
+  int RunModal(Form& form) override;
+  void ShowReport(const ReportDocument& report, ReportAction action) override;
+
+  // Answers for the next confirmations (true: Yes).
+  void QueueAnswer(bool yes) { answers_.push_back(yes); }
+  // Row (view index) for the next pick list, or nullopt for no pick.
+  void QueuePick(std::optional<int> row) { picks_.push_back(row); }
+  // What to do inside the next modal form; it must close the form.
+  void QueueModal(std::function<void(Form&)> action) { modals_.push_back(std::move(action)); }
+
+  const std::vector<Entry>& Log() const { return log_; }
+  // Error and information texts, in order.
+  std::vector<std::string> Messages() const;
+  // Removes and returns the recorded messages.
+  std::vector<std::string> TakeMessages();
+  bool WaitShown() const { return waitShown_; }
+  int WaitKind() const { return waitKind_; }
+  const std::vector<ReportDocument>& Reports() const { return reports_; }
+  const std::vector<std::vector<std::string>>& PickedFields() const { return pickFields_; }
+  void Clear();
+
+ private:
+  std::vector<Entry> log_;
+  std::deque<bool> answers_;
+  std::deque<std::optional<int>> picks_;
+  std::deque<std::function<void(Form&)>> modals_;
+  std::vector<ReportDocument> reports_;
+  std::vector<std::vector<std::string>> pickFields_;
+  bool waitShown_ = false;
+  int waitKind_ = -1;
+};
+
+}  // namespace toolkit
