@@ -289,12 +289,11 @@ std::string JsonReader::ReadString() {
   return s;
 }
 
-double JsonReader::ReadNumber() {
-  BeginValue(Token::Number);
+// Checks the number's syntax at pos_ and returns the offset after it.
+std::size_t JsonReader::ScanNumber() const {
   const char* data = text_.data();
   const std::size_t n = text_.size();
   auto digit = [&](std::size_t k) { return k < n && static_cast<unsigned char>(data[k] - '0') < 10; };
-  const std::size_t start = pos_;
   std::size_t i = pos_;
   if (data[i] == '-') ++i;
   if (!digit(i)) FailAt(i, "expected a digit");
@@ -315,6 +314,14 @@ double JsonReader::ReadNumber() {
     if (!digit(i)) FailAt(i, "expected a digit in the exponent");
     while (digit(i)) ++i;
   }
+  return i;
+}
+
+double JsonReader::ReadNumber() {
+  BeginValue(Token::Number);
+  const char* data = text_.data();
+  const std::size_t start = pos_;
+  const std::size_t i = ScanNumber();
   double v = 0;
   const auto res = std::from_chars(data + start, data + i, v);
   // Both overflow and underflow: neither can be held without changing it.
@@ -375,7 +382,12 @@ std::string_view JsonReader::SkipValue() {
         ScanString(nullptr);
         needComma_ = true;
         break;
-      case Token::Number: ReadNumber(); break;
+      case Token::Number:
+        // Syntax only: whoever reads the value converts it (and checks its range).
+        BeginValue(t);
+        pos_ = ScanNumber();
+        needComma_ = true;
+        break;
       case Token::True: ScanLiteral(t, "true"); break;
       case Token::False: ScanLiteral(t, "false"); break;
       case Token::Null: ScanLiteral(t, "null"); break;

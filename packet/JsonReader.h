@@ -43,7 +43,8 @@ class JsonReader {
   bool ReadBool();
   // null, number or string as a Value; anything else throws.
   Value ReadScalar();
-  // Skips one whole value of any kind and returns its text.
+  // Skips one whole value of any kind and returns its text. Numbers are
+  // checked for their syntax only, not for their range.
   std::string_view SkipValue();
   // Throws unless only white space is left.
   void ExpectEnd();
@@ -65,6 +66,7 @@ class JsonReader {
   // Decodes the escape at text_[at] ('\\'); returns the offset after it.
   std::size_t ScanEscape(std::size_t at, std::string* out);
   void ScanLiteral(Token want, std::string_view word);
+  std::size_t ScanNumber() const;
   [[noreturn]] void FailAt(std::size_t offset, std::string_view what) const;
 
   std::string_view text_;
