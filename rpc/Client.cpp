@@ -1,0 +1,261 @@
+#include "rpc/Client.h"
+
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+namespace rpc {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The clock reading `timeout` from now; very long ones are cut to a year
+// so that the sum cannot overflow.
+Clock::time_point After(std::chrono::milliseconds timeout) {
+  return Clock::now() + std::clamp<std::chrono::milliseconds>(timeout, std::chrono::milliseconds(0),
+                                                             std::chrono::hours(24 * 365));
+}
+
+std::string ErrnoText(int err) { return std::strerror(err); }
+
+// Milliseconds left until the deadline, rounded up, 0 when it has passed.
+int MillisLeft(Clock::time_point deadline) {
+  const auto left = deadline - Clock::now();
+  if (left <= Clock::duration::zero()) return 0;
+  const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+  return ms > 1'000'000'000 ? 1'000'000'000 : static_cast<int>(ms);
+}
+
+// Waits for the events on fd; false when the deadline passed first.
+bool WaitFor(int fd, short events, Clock::time_point deadline, int& err) {
+  for (;;) {
+    pollfd p{fd, events, 0};
+    const int n = ::poll(&p, 1, MillisLeft(deadline));
+    if (n > 0) return true;
+    if (n == 0) {
+      if (MillisLeft(deadline) == 0) return false;
+      continue;
+    }
+    if (errno != EINTR) {
+      err = errno;
+      return true;
+    }
+  }
+}
+
+}  // namespace
+
+struct Client::Impl {
+  Impl(std::string h, std::uint16_t p, ClientOptions o)
+      : host(std::move(h)), port(p), options(o), decoder(o.maxFrame), in(64 * 1024) {
+    where = (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" + std::to_string(port);
+  }
+  ~Impl() { Drop(); }
+
+  std::string host;
+  std::uint16_t port;
+  ClientOptions options;
+  std::string where;  // "host:port", for messages
+
+  bool haveHandshake = false;
+  std::string serverName, user, token;
+
+  int fd = -1;
+  std::uint64_t nextId = 1;
+  FrameDecoder decoder;
+  std::string out;
+  std::vector<char> in;
+
+  void Drop() {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+    decoder = FrameDecoder(options.maxFrame);
+  }
+
+  [[noreturn]] void Fail(const std::string& what) {
+    Drop();
+    throw TransportError(what);
+  }
+
+  void OpenSocket() {
+    Drop();
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* list = nullptr;
+    const std::string service = std::to_string(port);
+    if (const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list); rc != 0)
+      throw TransportError("cannot connect to " + where + ": cannot resolve '" + host + "': " + ::gai_strerror(rc));
+    const Clock::time_point deadline = After(options.connectTimeout);
+    std::string lastError = "no address";
+    for (addrinfo* ai = list; ai; ai = ai->ai_next) {
+      const int s = ::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol);
+      if (s < 0) {
+        lastError = ErrnoText(errno);
+        continue;
+      }
+      int err = 0;
+      if (::connect(s, ai->ai_addr, ai->ai_addrlen) != 0) {
+        err = errno;
+        if (err == EINPROGRESS) {
+          err = 0;
+          if (!WaitFor(s, POLLOUT, deadline, err)) {
+            lastError = "no answer within " + std::to_string(options.connectTimeout.count()) + " ms";
+            ::close(s);
+            break;  // the time is spent, whatever addresses are left
+          }
+          if (err == 0) {
+            socklen_t len = sizeof err;
+            if (::getsockopt(s, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+          }
+        }
+      }
+      if (err != 0) {
+        lastError = ErrnoText(err);
+        ::close(s);
+        continue;
+      }
+      // Without it every small request waits for the delayed ACK.
+      const int one = 1;
+      ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+      fd = s;
+      break;
+    }
+    ::freeaddrinfo(list);
+    if (fd < 0) throw TransportError("cannot connect to " + where + ": " + lastError);
+  }
+
+  // Opens the connection and repeats the handshake.
+  void Open() {
+    const std::string id = "1";
+    const std::string request =
+        EncodeRequest(id, "Connect",
+                      std::vector<std::pair<std::string, Param>>{{"server", Param::String(serverName)},
+                                                                 {"user", Param::String(user)},
+                                                                 {"token", Param::String(token)}});
+    OpenSocket();
+    nextId = 2;
+    const Response r = Exchange(id, request, "Connect");
+    if (!r.ok) {
+      // The server closes the connection after a refused handshake.
+      Drop();
+      throw RpcError(r.code, r.message, r.dataJson);
+    }
+  }
+
+  // A connection the server closed while it lay unused (idle time-out,
+  // restart) is readable: it is reopened before the request goes out, so
+  // the call does not fail for it. Nothing is ever sent twice.
+  void EnsureOpen() {
+    if (fd >= 0) {
+      pollfd p{fd, POLLIN, 0};
+      if (::poll(&p, 1, 0) != 0) Drop();
+    }
+    if (fd < 0) Open();
+  }
+
+  void SendAll(std::string_view data, Clock::time_point deadline, const std::string& call) {
+    while (!data.empty()) {
+      const ssize_t n = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
+      if (n >= 0) {
+        data.remove_prefix(static_cast<std::size_t>(n));
+        continue;
+      }
+      int err = errno;
+      if (err == EINTR) continue;
+      if (err != EAGAIN && err != EWOULDBLOCK) Fail(call + ": cannot send: " + ErrnoText(err));
+      err = 0;
+      if (!WaitFor(fd, POLLOUT, deadline, err)) Fail(call + ": no answer within " + TimeoutText());
+      if (err) Fail(call + ": cannot send: " + ErrnoText(err));
+    }
+  }
+
+  std::string TimeoutText() const { return std::to_string(options.callTimeout.count()) + " ms"; }
+
+  // Sends one request and reads its answer.
+  Response Exchange(const std::string& idJson, std::string_view request, std::string_view method) {
+    const std::string call = "call " + std::string(method) + " to " + where;
+    out.clear();
+    AppendFrame(out, request, options.maxFrame);  // too long: nothing sent, the connection stays
+    const Clock::time_point deadline = After(options.callTimeout);
+    SendAll(out, deadline, call);
+    std::optional<std::string> payload;
+    for (;;) {
+      try {
+        payload = decoder.Next();
+      } catch (const FrameError& e) {
+        Fail(call + ": " + e.what());
+      }
+      if (payload) break;
+      int err = 0;
+      if (!WaitFor(fd, POLLIN, deadline, err)) Fail(call + ": no answer within " + TimeoutText());
+      if (err) Fail(call + ": cannot receive: " + ErrnoText(err));
+      const ssize_t n = ::recv(fd, in.data(), in.size(), 0);
+      if (n > 0) {
+        decoder.Feed(std::string_view(in.data(), static_cast<std::size_t>(n)));
+      } else if (n == 0) {
+        Fail(call + ": the server closed the connection");
+      } else if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+        Fail(call + ": cannot receive: " + ErrnoText(errno));
+      }
+    }
+    Response r;
+    try {
+      r = DecodeResponse(*payload);
+    } catch (const RpcError& e) {
+      Fail(call + ": " + e.what());
+    }
+    // An error with id null is the server's answer to a request it could
+    // not read; one request is in flight, so it is this one.
+    if (r.idJson != idJson && !(r.idJson == "null" && !r.ok))
+      Fail(call + ": the answer has id " + r.idJson.substr(0, 40) + ", expected " + idJson);
+    // Bytes after the answer belong to no request: start afresh next time.
+    if (decoder.Buffered()) Drop();
+    return r;
+  }
+};
+
+Client::Client(std::string host, std::uint16_t port, ClientOptions options)
+    : impl_(std::make_unique<Impl>(std::move(host), port, options)) {}
+
+Client::~Client() = default;
+
+void Client::Connect(std::string serverName, std::string user, std::string token) {
+  Impl& c = *impl_;
+  c.serverName = std::move(serverName);
+  c.user = std::move(user);
+  c.token = std::move(token);
+  c.haveHandshake = true;
+  c.Drop();
+  c.Open();
+}
+
+Reply Client::Call(std::string_view method, const std::vector<Param>& params) {
+  Impl& c = *impl_;
+  if (!c.haveHandshake) throw std::logic_error("rpc::Client::Call(" + std::string(method) + "): Connect was never called");
+  c.EnsureOpen();
+  const std::string id = std::to_string(c.nextId);
+  const std::string request = EncodeRequest(id, method, params);  // bad argument: nothing sent
+  ++c.nextId;
+  Response r = c.Exchange(id, request, method);
+  if (!r.ok) throw RpcError(r.code, r.message, std::move(r.dataJson));
+  return std::move(r.reply);
+}
+
+void Client::Disconnect() { impl_->Drop(); }
+
+bool Client::Connected() const { return impl_->fd >= 0; }
+
+}  // namespace rpc

@@ -1,0 +1,51 @@
+#pragma once
+// A blocking client of the application server, for one thread.
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rpc/Frame.h"
+#include "rpc/Message.h"
+
+namespace rpc {
+
+struct ClientOptions {
+  std::chrono::milliseconds connectTimeout{std::chrono::seconds(5)};
+  std::chrono::milliseconds callTimeout{std::chrono::seconds(30)};
+  std::size_t maxFrame = kMaxFrameSize;
+};
+
+class Client {
+ public:
+  Client(std::string host, std::uint16_t port, ClientOptions options = {});
+  ~Client();
+  Client(const Client&) = delete;
+  Client& operator=(const Client&) = delete;
+
+  // Opens the connection and sends Connect; remembers the three values so
+  // that a later call can open the connection again by itself. Throws
+  // TransportError when the server cannot be reached in time, RpcError when
+  // it refuses the handshake.
+  void Connect(std::string serverName, std::string user, std::string token);
+
+  // Sends one request and waits for its answer. Throws RpcError when the
+  // server answers with an error, TransportError when the connection fails
+  // or the answer does not come in time; the connection is then dropped and
+  // the next call opens it again (with the handshake) before sending.
+  // Throws std::logic_error when Connect was never called.
+  Reply Call(std::string_view method, const std::vector<Param>& params);
+
+  // Closes the connection; the next Call opens it again.
+  void Disconnect();
+  bool Connected() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace rpc

@@ -1,0 +1,65 @@
+#pragma once
+// Turns one request text into one response text: a pure function of the
+// request, the registered handlers and the connection's session, so that it
+// is tested without sockets.
+//
+// The first request on a connection must be Connect with params
+// {"server":NAME,"user":LOGIN,"token":T}; a wrong server name or token is
+// refused and the connection is to be closed. Any other method before a
+// successful Connect is refused the same way.
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "rpc/Message.h"
+
+namespace rpc {
+
+// What the server knows about one connection.
+struct Session {
+  bool connected = false;  // Connect succeeded
+  std::string user;        // the login name given to Connect
+  std::string peer;        // "address:port" of the client, for logs
+};
+
+class Dispatcher {
+ public:
+  // Handlers throw RpcError for answers the user should see; any other
+  // exception becomes kInternalError with its text.
+  using Handler = std::function<Reply(const Request&, Session&)>;
+
+  struct Outcome {
+    std::string response;
+    bool close = false;  // the connection must be closed after sending it
+  };
+
+  // token empty: Connect needs none.
+  Dispatcher(std::string serverName, std::string token);
+
+  // Throws std::invalid_argument for an empty name, "Connect" or a name
+  // already registered.
+  void Add(std::string method, Handler handler);
+
+  // Never throws for bad input: every failure becomes an error response.
+  Outcome Handle(std::string_view requestJson, Session& session) const;
+
+  const std::string& ServerName() const { return serverName_; }
+
+ private:
+  std::string serverName_;
+  std::string token_;
+  std::map<std::string, Handler, std::less<>> handlers_;
+};
+
+// Argument checks for handlers. Each throws RpcError kInvalidParams with a
+// text naming the method, the argument's position (1-based) and what was
+// expected.
+void ExpectParamCount(const Request& request, std::size_t min, std::size_t max);
+const std::string& StringParam(const Request& request, std::size_t index);
+double NumberParam(const Request& request, std::size_t index);
+// The raw JSON text of an object argument.
+const std::string& ObjectParam(const Request& request, std::size_t index);
+
+}  // namespace rpc

@@ -1,0 +1,50 @@
+#pragma once
+// Length-prefixed frames: a 4-byte big-endian length, then that many bytes
+// of UTF-8 JSON. Frames longer than the limit are refused on both sides.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace rpc {
+
+inline constexpr std::size_t kMaxFrameSize = std::size_t{16} << 20;  // 16 MiB
+inline constexpr std::size_t kFrameHeaderSize = 4;
+
+// A frame over the limit, or a stream that ended inside a frame.
+class FrameError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Appends the header and the payload to out. Throws FrameError when the
+// payload is longer than limit.
+void AppendFrame(std::string& out, std::string_view payload, std::size_t limit = kMaxFrameSize);
+std::string EncodeFrame(std::string_view payload, std::size_t limit = kMaxFrameSize);
+
+// The length announced by a 4-byte header.
+std::uint32_t ReadFrameLength(const unsigned char* header);
+
+// Cuts a byte stream into frames as it arrives, in whatever pieces.
+class FrameDecoder {
+ public:
+  explicit FrameDecoder(std::size_t limit = kMaxFrameSize) : limit_(limit) {}
+
+  void Feed(std::string_view bytes);
+  // The next whole payload, or nullopt while more bytes are needed. Throws
+  // FrameError as soon as a header announces more than the limit.
+  std::optional<std::string> Next();
+  // Bytes received and not yet returned; non-zero at the end of the stream
+  // means the peer stopped inside a frame.
+  std::size_t Buffered() const { return buffer_.size() - start_; }
+
+ private:
+  std::size_t limit_;
+  std::string buffer_;
+  std::size_t start_ = 0;
+};
+
+}  // namespace rpc

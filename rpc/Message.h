@@ -1,0 +1,111 @@
+#pragma once
+// JSON-RPC 2.0 requests and responses as this system sends them.
+//
+// Request:  {"jsonrpc":"2.0","id":N,"method":"GetCompanhia","params":[...]}
+//           (params may also be an object, as for Connect)
+// Success:  {"jsonrpc":"2.0","id":N,"result":<JSON>[,"byref":[...]]}
+// Failure:  {"jsonrpc":"2.0","id":N,"error":{"code":C,"message":"...","data":{...}}}
+//
+// Results and object arguments (data packets, change logs) are carried as
+// raw JSON text, so that they are parsed once, by whoever reads them.
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace rpc {
+
+enum ErrorCode : int {
+  kParseError = -32700,
+  kInvalidRequest = -32600,
+  kMethodNotFound = -32601,
+  kInvalidParams = -32602,
+  kInternalError = -32603,
+  kConflict = 1001,          // row changed or removed by another user
+  kRuleViolated = 1002,      // duplicate or overlapping range, bounds
+  kUnknownReference = 1003,  // flight, service
+  kStorageFailure = 1500,
+};
+
+// An error answer. Handlers throw it; the client raises it when the server
+// answered with an error. message is the text shown to the user.
+class RpcError : public std::runtime_error {
+ public:
+  RpcError(int code, const std::string& message, std::string dataJson = {})
+      : std::runtime_error(message), code_(code), dataJson_(std::move(dataJson)) {}
+  int Code() const { return code_; }
+  // The "data" member as JSON text, empty when there is none.
+  const std::string& DataJson() const { return dataJson_; }
+
+ private:
+  int code_;
+  std::string dataJson_;
+};
+
+// The client could not reach the server, timed out, or lost the connection.
+class TransportError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One argument: null, a boolean, a number, a string, or an object or array
+// kept as its JSON text.
+struct Param {
+  enum class Kind { Null, Bool, Number, String, Object, Array };
+  Kind kind = Kind::Null;
+  bool boolean = false;
+  double number = 0;
+  std::string text;  // the string's value, or the JSON text of an object/array
+
+  static Param Null() { return {}; }
+  static Param Bool(bool b) { Param p; p.kind = Kind::Bool; p.boolean = b; return p; }
+  static Param Number(double v) { Param p; p.kind = Kind::Number; p.number = v; return p; }
+  static Param String(std::string s) { Param p; p.kind = Kind::String; p.text = std::move(s); return p; }
+  // json must be an object or array; the encoder checks it.
+  static Param Json(std::string json);
+};
+
+struct Request {
+  std::string idJson;  // the id as JSON text: 7, "abc"
+  std::string method;
+  std::vector<Param> params;                         // params given as an array
+  std::vector<std::pair<std::string, Param>> named;  // params given as an object
+  bool paramsByName = false;
+};
+
+// What a handler answers.
+struct Reply {
+  std::string resultJson = "{}";  // any JSON value
+  std::string byrefJson;          // JSON array of by-reference arguments, or empty
+};
+
+struct Response {
+  std::string idJson;
+  bool ok = false;
+  Reply reply;  // when ok
+  int code = 0;  // when not ok
+  std::string message;
+  std::string dataJson;
+};
+
+// Encoders check what they are given and throw std::invalid_argument for a
+// string that is not UTF-8, a non-finite number or raw JSON that is not an
+// object or array.
+std::string EncodeRequest(std::string_view idJson, std::string_view method, const std::vector<Param>& params);
+std::string EncodeRequest(std::string_view idJson, std::string_view method,
+                          const std::vector<std::pair<std::string, Param>>& named);
+std::string EncodeResult(std::string_view idJson, const Reply& reply);
+// idJson "null" when the request's id could not be read.
+std::string EncodeError(std::string_view idJson, const RpcError& error);
+
+// Throws RpcError kParseError for text that is not JSON and kInvalidRequest
+// for JSON that is not a request (no "jsonrpc":"2.0", no id, no method,
+// params neither array nor object, unknown members). The id read so far is
+// kept in the error's data as {"id":...} when it could be read.
+Request DecodeRequest(std::string_view json);
+// Throws RpcError kParseError for anything that is not a well-formed response.
+Response DecodeResponse(std::string_view json);
+
+}  // namespace rpc

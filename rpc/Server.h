@@ -1,0 +1,57 @@
+#pragma once
+// The socket side of the application server: accepts TCP connections and
+// runs one read-handle-write loop per connection on a pool of threads.
+// Request handling itself is a function given by the caller (normally
+// Dispatcher::Handle), so the same core serves a bare echo for benchmarks.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "rpc/Dispatcher.h"
+#include "rpc/Frame.h"
+
+namespace rpc {
+
+struct ServerOptions {
+  std::string address = "127.0.0.1";
+  std::uint16_t port = 0;  // 0: any free port (see Server::Port)
+  int threads = 2;
+  // A connection with no complete request for this long is closed.
+  std::chrono::milliseconds idleTimeout{std::chrono::minutes(5)};
+  std::size_t maxFrame = kMaxFrameSize;
+  std::size_t maxConnections = 1024;
+};
+
+class Server {
+ public:
+  // Called on a pool thread for each request; may be called concurrently
+  // for different connections, never for the same one.
+  using Handle = std::function<Dispatcher::Outcome(std::string_view request, Session& session)>;
+
+  Server(ServerOptions options, Handle handle);
+  ~Server();  // Stop()
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  // Binds, listens and starts the threads. Throws std::runtime_error naming
+  // the address when it cannot bind.
+  void Start();
+  // The port bound by Start.
+  std::uint16_t Port() const;
+  // Stops accepting, closes every connection and joins the threads.
+  // Idempotent; safe from a signal-watching thread, not from a handler.
+  void Stop();
+  // Blocks until Stop has finished.
+  void Wait();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace rpc
