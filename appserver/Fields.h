@@ -1,0 +1,21 @@
+#pragma once
+// The field lists of the datasets that receive each method's answer: every
+// answer carries all of them, with these names, types and sizes.
+
+#include <vector>
+
+#include "packet/DataPacket.h"
+
+namespace appserver::fields {
+
+using Fields = std::vector<packet::FieldDef>;
+
+const Fields& Companhia();        // GetCompanhia
+const Fields& PropServico();      // GetPropServico
+const Fields& QtdePropServico();  // GetQtdePropServico
+const Fields& ValidaServ();       // GetValidaServ
+const Fields& MaiorPax();         // GetMaiorPax
+const Fields& FindProp();         // GetFindProp
+const Fields& TestaPropSe();      // GetTestaPropSe
+
+}  // namespace appserver::fields

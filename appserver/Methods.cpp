@@ -1,0 +1,54 @@
+#include "appserver/Methods.h"
+
+#include <spdlog/spdlog.h>
+
+#include <chrono>
+
+#include "appserver/ReadMethods.h"
+#include "appserver/SaveChanges.h"
+
+namespace appserver {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long MicrosSince(Clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+}
+
+rpc::Dispatcher::Handler Logged(std::string method, rpc::Dispatcher::Handler handler) {
+  return
+      [method = std::move(method), handler = std::move(handler)](const rpc::Request& request, rpc::Session& session) {
+        const Clock::time_point start = Clock::now();
+        try {
+          rpc::Reply reply = handler(request, session);
+          spdlog::debug("{} {} {}: ok, {} us", session.peer, session.user, method, MicrosSince(start));
+          return reply;
+        } catch (const rpc::RpcError& e) {
+          // A storage failure is the operator's business; the rest is the user's.
+          const auto level = e.Code() == rpc::kStorageFailure ? spdlog::level::warn : spdlog::level::debug;
+          spdlog::log(level, "{} {} {}: error {} after {} us: {}", session.peer, session.user, method, e.Code(),
+                      MicrosSince(start), e.what());
+          throw;
+        }
+      };
+}
+
+}  // namespace
+
+void RegisterMethods(rpc::Dispatcher& dispatcher, Database& db) {
+  using Read = rpc::Reply (*)(Database&, const rpc::Request&);
+  const std::pair<const char*, Read> reads[] = {
+      {"GetCompanhia", GetCompanhia},    {"GetPropServico", GetPropServico}, {"GetQtdePropServico", GetQtdePropServico},
+      {"GetValidaServ", GetValidaServ},  {"GetMaiorPax", GetMaiorPax},       {"GetFindProp", GetFindProp},
+      {"GetTestaPropSe", GetTestaPropSe}};
+  for (const auto& [name, read] : reads) {
+    dispatcher.Add(name, Logged(name, [&db, read](const rpc::Request& r, rpc::Session&) { return read(db, r); }));
+  }
+  dispatcher.Add("SetQtdePropServico", Logged("SetQtdePropServico", [&db](const rpc::Request& r, rpc::Session& s) {
+                   return SetQtdePropServico(db, r, s);
+                 }));
+}
+
+}  // namespace appserver

@@ -1,0 +1,49 @@
+#include "appserver/Options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <charconv>
+#include <stdexcept>
+#include <thread>
+
+namespace appserver {
+
+bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
+  options.threads = static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
+  CLI::App app{"ate-appserver: the application server Ate11600.rdmPropPass"};
+  app.add_option("--db", options.db, "database URL: sqlite:PATH or a PostgreSQL connection string")
+      ->capture_default_str();
+  app.add_option("--listen", options.listen, "HOST:PORT to listen on (port 0: any free port)")->capture_default_str();
+  app.add_option("--token", options.token, "token every client must give when it connects");
+  app.add_flag("--init-db", options.initDb, "create the schema when the database has none");
+  app.add_flag("--demo", options.demo, "load the demo data when the database holds none");
+  app.add_option("--threads", options.threads, "worker threads")->check(CLI::Range(1, 256))->capture_default_str();
+  app.add_option("--log-level", options.logLevel, "trace, debug, info, warn, error, critical or off")
+      ->check(CLI::IsMember({"trace", "debug", "info", "warn", "error", "critical", "off"}))
+      ->capture_default_str();
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    exitCode = app.exit(e);
+    return false;
+  }
+  return true;
+}
+
+Endpoint ParseListen(std::string_view text) {
+  const std::size_t colon = text.rfind(':');
+  auto bad = [&](const char* why) { return std::invalid_argument("--listen '" + std::string(text) + "': " + why); };
+  if (colon == std::string_view::npos) throw bad("expected HOST:PORT");
+  std::string_view host = text.substr(0, colon);
+  const std::string_view port = text.substr(colon + 1);
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+  if (host.empty()) throw bad("no host");
+  unsigned value = 0;
+  const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), value);
+  if (port.empty() || ec != std::errc() || end != port.data() + port.size() || value > 65535) {
+    throw bad("the port must be a number from 0 to 65535");
+  }
+  return {std::string(host), static_cast<std::uint16_t>(value)};
+}
+
+}  // namespace appserver

@@ -1,0 +1,50 @@
+#include "appserver/Replies.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "packet/JsonWriter.h"
+
+namespace appserver {
+
+bool IsBlank(std::string_view s) { return s.find_first_not_of(" \t\r\n") == std::string_view::npos; }
+
+rpc::Reply PacketReply(const std::vector<packet::FieldDef>& fields, std::vector<packet::Row> rows) {
+  packet::DataPacket p{fields, std::move(rows)};
+  return rpc::Reply{packet::EncodePacket(p), {}};
+}
+
+std::string ErrorData(const std::vector<std::pair<std::string, packet::Value>>& members) {
+  std::string out = "{";
+  for (const auto& [name, value] : members) {
+    // A driver's text need not be UTF-8; such a member is left out rather
+    // than spoil the whole answer.
+    std::string member;
+    packet::JsonWriter w(member);
+    const bool ok = w.String(name);
+    w.Raw(':');
+    if (!ok || !w.Scalar(value)) continue;
+    if (out.size() > 1) out.push_back(',');
+    out += member;
+  }
+  out.push_back('}');
+  return out;
+}
+
+std::string NumberText(double v) {
+  char buf[32];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v);
+  std::string s(buf, res.ptr);
+  for (char& c : s) {
+    if (c == '.') c = ',';
+  }
+  return s;
+}
+
+void ThrowStorageFailure(const std::exception& cause) {
+  throw rpc::RpcError(rpc::kStorageFailure,
+                      "Falha ao acessar o banco de dados. Tente novamente; se o erro persistir, avise o suporte.",
+                      ErrorData({{"detail", std::string(cause.what())}}));
+}
+
+}  // namespace appserver

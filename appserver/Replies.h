@@ -1,0 +1,49 @@
+#pragma once
+// What every method shares: blank tests, packet answers, error data, and
+// turning a database failure into the error the user sees.
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "appserver/Database.h"
+#include "appserver/db/Soci.h"
+#include "packet/DataPacket.h"
+#include "rpc/Message.h"
+
+namespace appserver {
+
+// Empty or only blanks.
+bool IsBlank(std::string_view s);
+
+// A data packet answer. Throws packet::PacketError when a value does not
+// fit its field (a programming error: values are clipped when read).
+rpc::Reply PacketReply(const std::vector<packet::FieldDef>& fields, std::vector<packet::Row> rows);
+
+// The JSON object {"name": value, ...} for an error's data; a member whose
+// text is not UTF-8 is left out.
+std::string ErrorData(const std::vector<std::pair<std::string, packet::Value>>& members);
+
+// A number as the user writes it: whole numbers without decimals, a comma
+// before any fraction (20, 10,5).
+std::string NumberText(double v);
+
+// Throws RpcError kStorageFailure for a failure of the database, naming the
+// driver's text in the data.
+[[noreturn]] void ThrowStorageFailure(const std::exception& cause);
+
+// Runs work(connection) on the calling thread's connection. A database
+// failure drops that connection (the next call opens a new one) and becomes
+// kStorageFailure; errors meant for the user pass unchanged.
+template <typename Work>
+auto WithConnection(Database& db, Work&& work) {
+  try {
+    return work(db.Local());
+  } catch (const soci::soci_error& e) {
+    db.Discard();
+    ThrowStorageFailure(e);
+  }
+}
+
+}  // namespace appserver

@@ -1,0 +1,372 @@
+#include "appserver/SaveChanges.h"
+
+#include <spdlog/spdlog.h>
+
+#include <array>
+#include <chrono>
+#include <ctime>
+#include <map>
+#include <set>
+
+#include "appserver/ChangeRecords.h"
+#include "appserver/RangeRules.h"
+#include "appserver/Replies.h"
+
+namespace appserver {
+
+namespace {
+
+constexpr Kind T = Kind::Text;
+constexpr Kind N = Kind::Number;
+
+const std::string kPk =
+    "CDFILIAL = :filial AND CDCIA = :cdcia AND NRVOO = :nrvoo AND CDTRECHO = :cdtrecho AND CDSERVICO = :servico "
+    "AND QTPAXDE = :qtpaxde AND QTPAXATE = :qtpaxate";
+const std::vector<Kind> kPkKinds{T, T, T, T, T, N, N};
+const std::vector<Kind> kRowKinds{T, T, T, T, T, N, N, T, T, N};
+
+// Statements without parameters are prepared too: on SQLite this keeps
+// BEGIN and COMMIT from being parsed on every save.
+const StatementDef kBegin{"BEGIN IMMEDIATE", {}};
+const StatementDef kCommit{"COMMIT", {}};
+const StatementDef kRollback{"ROLLBACK", {}};
+// PostgreSQL only: writers queue up here, as BEGIN IMMEDIATE makes them on
+// SQLite, so that two saves never both pass the overlap check. Readers are
+// not held up.
+const StatementDef kLock{"LOCK TABLE PROPSERVICO IN SHARE ROW EXCLUSIVE MODE", {}};
+
+const StatementDef kFindRow{"SELECT CDCLASSE, CDCICLO, QTSERVICO FROM PROPSERVICO WHERE " + kPk, kPkKinds, {T, T, N}};
+const StatementDef kDelete{"DELETE FROM PROPSERVICO WHERE " + kPk, kPkKinds};
+const StatementDef kInsert{
+    "INSERT INTO PROPSERVICO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, CDSERVICO, QTPAXDE, QTPAXATE, CDCLASSE, CDCICLO, "
+    "QTSERVICO) VALUES (:filial, :cdcia, :nrvoo, :cdtrecho, :servico, :qtpaxde, :qtpaxate, :classe, :ciclo, "
+    ":qtservico) ON CONFLICT DO NOTHING",
+    kRowKinds};
+const StatementDef kUpdate{
+    "UPDATE PROPSERVICO SET CDFILIAL = :nfilial, CDCIA = :ncdcia, NRVOO = :nnrvoo, CDTRECHO = :ncdtrecho, "
+    "CDSERVICO = :nservico, QTPAXDE = :nqtpaxde, QTPAXATE = :nqtpaxate, CDCLASSE = :nclasse, CDCICLO = :nciclo, "
+    "QTSERVICO = :nqtservico WHERE " +
+        kPk,
+    {T, T, T, T, T, N, N, T, T, N, T, T, T, T, T, N, N}};
+const StatementDef kServiceRanges{
+    "SELECT QTPAXDE, QTPAXATE FROM PROPSERVICO WHERE CDFILIAL = :filial AND CDCIA = :cdcia AND NRVOO = :nrvoo "
+    "AND CDTRECHO = :cdtrecho AND CDSERVICO = :servico",
+    {T, T, T, T, T},
+    {N, N}};
+const StatementDef kLeg{
+    "SELECT CDTRECHO FROM TRECHO WHERE CDFILIAL = :filial AND CDCIA = :cdcia AND NRVOO = :nrvoo AND CDTRECHO = :tr",
+    {T, T, T, T},
+    {T}};
+const StatementDef kService{
+    "SELECT CDCLASSE, CDCICLO FROM PRODUTO WHERE CDCIA = :cdcia AND CDPRODUTO = :servico AND IDPRODCOMISS = '1'",
+    {T, T},
+    {T, T}};
+const StatementDef kClass{"SELECT CDCLASSE FROM CLASSE WHERE CDCLASSE = :classe", {T}, {T}};
+const StatementDef kCycle{"SELECT CDCICLO FROM CICLO WHERE CDCICLO = :ciclo", {T}, {T}};
+const StatementDef kLog{
+    "INSERT INTO PROPSERVICO_LOG (DTLOG, NMUSUARIO, IDOPERACAO, CDFILIAL_OLD, CDCIA_OLD, NRVOO_OLD, CDTRECHO_OLD, "
+    "CDSERVICO_OLD, QTPAXDE_OLD, QTPAXATE_OLD, CDCLASSE_OLD, CDCICLO_OLD, QTSERVICO_OLD, CDFILIAL_NEW, CDCIA_NEW, "
+    "NRVOO_NEW, CDTRECHO_NEW, CDSERVICO_NEW, QTPAXDE_NEW, QTPAXATE_NEW, CDCLASSE_NEW, CDCICLO_NEW, QTSERVICO_NEW) "
+    "VALUES (:dt, :usuario, :op, :o1, :o2, :o3, :o4, :o5, :o6, :o7, :o8, :o9, :o10, "
+    ":n1, :n2, :n3, :n4, :n5, :n6, :n7, :n8, :n9, :n10)",
+    {T, T, T, T, T, T, T, T, N, N, T, T, N, T, T, T, T, T, N, N, T, T, N}};
+
+constexpr std::size_t kUserSize = 64;
+
+using ServiceId = std::array<std::string, 5>;
+
+ServiceId ServiceOf(const PropRow& r) { return {r.filial, r.cia, r.voo, r.trecho, r.servico}; }
+
+bool SameKey(const PropRow& a, const PropRow& b) {
+  return ServiceOf(a) == ServiceOf(b) && a.de == b.de && a.ate == b.ate;
+}
+
+std::string Join(std::initializer_list<std::string_view> parts) {
+  std::string key;
+  for (std::string_view p : parts) key.append(p).push_back('\x1f');
+  return key;
+}
+
+std::string RangeText(const PropRow& r) {
+  return "de " + NumberText(r.de.value_or(0)) + " a " + NumberText(r.ate.value_or(0)) + " passageiros";
+}
+
+// UTC, to the millisecond, in the form both databases read as a timestamp.
+std::string Now() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t secs = std::chrono::system_clock::to_time_t(now);
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm tm{};
+  gmtime_r(&secs, &tm);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms));
+  return buf;
+}
+
+void SetOptionalText(Statement& st, std::size_t i, const std::optional<std::string>& v) {
+  if (v)
+    st.SetText(i, *v);
+  else
+    st.SetNull(i);
+}
+
+void SetOptionalNumber(Statement& st, std::size_t i, const std::optional<double>& v) {
+  if (v)
+    st.SetNumber(i, *v);
+  else
+    st.SetNull(i);
+}
+
+// The key in positions at..at+6; the bounds are known to be there.
+void BindKey(Statement& st, std::size_t at, const PropRow& r) {
+  st.SetText(at, r.filial);
+  st.SetText(at + 1, r.cia);
+  st.SetText(at + 2, r.voo);
+  st.SetText(at + 3, r.trecho);
+  st.SetText(at + 4, r.servico);
+  st.SetNumber(at + 5, *r.de);
+  st.SetNumber(at + 6, *r.ate);
+}
+
+// Every column in positions at..at+9, or nulls for no row.
+void BindRow(Statement& st, std::size_t at, const PropRow* r) {
+  if (!r) {
+    for (std::size_t i = 0; i < 10; ++i) st.SetNull(at + i);
+    return;
+  }
+  BindKey(st, at, *r);
+  SetOptionalText(st, at + 7, r->classe);
+  SetOptionalText(st, at + 8, r->ciclo);
+  SetOptionalNumber(st, at + 9, r->qtservico);
+}
+
+class Saver {
+ public:
+  Saver(Database& db, Connection& c, const std::string& user)
+      : db_(db), c_(c), user_(ClipText(user, kUserSize)), now_(Now()) {}
+
+  void Run(const std::vector<PropChange>& changes) {
+    Begin();
+    try {
+      for (std::size_t i = 0; i < changes.size(); ++i) Apply(changes[i], i);
+      CheckOverlaps();
+      Prepared(kCommit).ExecuteOne();
+    } catch (...) {
+      Rollback();
+      throw;
+    }
+  }
+
+ private:
+  Statement& Prepared(const StatementDef& def) { return c_.Prepared(def); }
+
+  void Begin() {
+    if (c_.Dialect() == dbsession::Dialect::Sqlite) {
+      Prepared(kBegin).ExecuteOne();
+    } else {
+      c_.Session().begin();
+      Prepared(kLock).ExecuteOne();
+    }
+  }
+
+  // A connection whose transaction cannot be closed is given up, so that the
+  // next call does not run inside it; the error that got us here is the one
+  // reported.
+  void Rollback() {
+    try {
+      if (c_.Dialect() == dbsession::Dialect::Sqlite)
+        Prepared(kRollback).ExecuteOne();
+      else
+        c_.Session().rollback();
+    } catch (const soci::soci_error& e) {
+      spdlog::warn("SetQtdePropServico: rollback failed, dropping the connection: {}", e.what());
+      db_.Discard();
+    }
+  }
+
+  void Apply(const PropChange& change, std::size_t i) {
+    switch (change.op) {
+      case packet::ChangeOp::Insert:
+        return Insert(change.after, i);
+      case packet::ChangeOp::Modify:
+        return Modify(change.before, change.after, i);
+      case packet::ChangeOp::Delete:
+        return Delete(change.before, i);
+    }
+  }
+
+  void Insert(PropRow row, std::size_t i) {
+    CheckNew(row, i);
+    Statement& st = Prepared(kInsert);
+    BindRow(st, 0, &row);
+    st.ExecuteOne();
+    if (st.AffectedRows() == 0) Duplicate(row, i);
+    touched_.insert(ServiceOf(row));
+    Log('I', nullptr, &row);
+  }
+
+  void Modify(const PropRow& before, PropRow row, std::size_t i) {
+    const PropRow stored = FindStored(before, i, "modify");
+    CheckNew(row, i);
+    if (!SameKey(before, row) && Exists(row)) Duplicate(row, i);
+    Statement& st = Prepared(kUpdate);
+    BindRow(st, 0, &row);
+    BindKey(st, 10, before);
+    st.ExecuteOne();
+    touched_.insert(ServiceOf(row));
+    Log('A', &stored, &row);
+  }
+
+  void Delete(const PropRow& before, std::size_t i) {
+    const PropRow stored = FindStored(before, i, "delete");
+    Statement& st = Prepared(kDelete);
+    BindKey(st, 0, before);
+    st.ExecuteOne();
+    Log('E', &stored, nullptr);
+  }
+
+  // The stored row with the key of `before`, which must still hold the
+  // quantity the user saw.
+  PropRow FindStored(const PropRow& before, std::size_t i, const char* op) {
+    if (before.de && before.ate) {
+      Statement& st = Prepared(kFindRow);
+      BindKey(st, 0, before);
+      if (st.ExecuteOne()) {
+        PropRow stored = before;
+        stored.classe = st.IsNull(0) ? std::nullopt : std::optional<std::string>(st.Text(0));
+        stored.ciclo = st.IsNull(1) ? std::nullopt : std::optional<std::string>(st.Text(1));
+        stored.qtservico = st.IsNull(2) ? std::nullopt : std::optional<double>(st.Number(2));
+        if (stored.qtservico == before.qtservico) return stored;
+      }
+    }
+    throw rpc::RpcError(rpc::kConflict,
+                        "A proporção " + RangeText(before) +
+                            " foi alterada ou excluída por outro usuário. Recarregue os dados e tente novamente.",
+                        ErrorData({{"change", static_cast<double>(i)}, {"op", std::string(op)}}));
+  }
+
+  bool Exists(const PropRow& row) {
+    Statement& st = Prepared(kFindRow);
+    BindKey(st, 0, row);
+    return st.ExecuteOne();
+  }
+
+  // Bounds, then references; fills a blank class or cycle from the product.
+  void CheckNew(PropRow& row, std::size_t i) {
+    if (auto problem = BoundsProblem(row.de, row.ate, row.qtservico)) Rule(*problem, i);
+    if (!LegExists(row)) {
+      Unknown("Voo " + row.voo + ", trecho " + row.trecho + " não cadastrado para a filial e a companhia informadas.",
+              i);
+    }
+    const std::optional<Product>& product = ProductOf(row);
+    if (!product) Unknown("Serviço " + row.servico + " não cadastrado para a companhia informada.", i);
+    if (!row.classe || IsBlank(*row.classe)) row.classe = product->classe;
+    if (!row.ciclo || IsBlank(*row.ciclo)) row.ciclo = product->ciclo;
+    if (row.classe && !CodeExists(kClass, classes_, *row.classe))
+      Unknown("Classe " + *row.classe + " não cadastrada.", i);
+    if (row.ciclo && !CodeExists(kCycle, cycles_, *row.ciclo)) Unknown("Ciclo " + *row.ciclo + " não cadastrado.", i);
+  }
+
+  struct Product {
+    std::optional<std::string> classe, ciclo;
+  };
+
+  bool LegExists(const PropRow& r) {
+    const auto [it, fresh] = legs_.try_emplace(Join({r.filial, r.cia, r.voo, r.trecho}), false);
+    if (fresh) {
+      Statement& st = Prepared(kLeg);
+      st.SetText(0, r.filial);
+      st.SetText(1, r.cia);
+      st.SetText(2, r.voo);
+      st.SetText(3, r.trecho);
+      it->second = st.ExecuteOne();
+    }
+    return it->second;
+  }
+
+  const std::optional<Product>& ProductOf(const PropRow& r) {
+    const auto [it, fresh] = products_.try_emplace(Join({r.cia, r.servico}));
+    if (fresh) {
+      Statement& st = Prepared(kService);
+      st.SetText(0, r.cia);
+      st.SetText(1, r.servico);
+      if (st.ExecuteOne()) {
+        it->second = Product{st.IsNull(0) || IsBlank(st.Text(0)) ? std::nullopt : std::optional(st.Text(0)),
+                             st.IsNull(1) || IsBlank(st.Text(1)) ? std::nullopt : std::optional(st.Text(1))};
+      }
+    }
+    return it->second;
+  }
+
+  bool CodeExists(const StatementDef& def, std::map<std::string, bool>& cache, const std::string& code) {
+    const auto [it, fresh] = cache.try_emplace(code, false);
+    if (fresh) {
+      Statement& st = Prepared(def);
+      st.SetText(0, code);
+      it->second = st.ExecuteOne();
+    }
+    return it->second;
+  }
+
+  void CheckOverlaps() {
+    for (const ServiceId& s : touched_) {
+      Statement& st = Prepared(kServiceRanges);
+      for (std::size_t k = 0; k < s.size(); ++k) st.SetText(k, s[k]);
+      std::vector<PaxRange> ranges;
+      for (bool more = st.Execute(); more; more = st.Next()) ranges.push_back({st.Number(0), st.Number(1)});
+      st.Release();
+      if (const auto overlap = FindOverlap(std::move(ranges))) {
+        const auto& [a, b] = *overlap;
+        throw rpc::RpcError(rpc::kRuleViolated,
+                            "Um intervalo de passageiros não pode sobrepor outro: " + NumberText(a.from) + " a " +
+                                NumberText(a.to) + " e " + NumberText(b.from) + " a " + NumberText(b.to) +
+                                " (serviço " + s[4] + ").",
+                            ErrorData({{"service", s[4]}}));
+      }
+    }
+  }
+
+  void Log(char op, const PropRow* before, const PropRow* after) {
+    Statement& st = Prepared(kLog);
+    st.SetText(0, now_);
+    st.SetText(1, user_);
+    st.SetText(2, std::string(1, op));
+    BindRow(st, 3, before);
+    BindRow(st, 13, after);
+    st.ExecuteOne();
+  }
+
+  [[noreturn]] void Duplicate(const PropRow& row, std::size_t i) {
+    Rule("Proporção já cadastrada para este serviço (" + RangeText(row) + ").", i);
+  }
+
+  [[noreturn]] static void Rule(const std::string& text, std::size_t i) {
+    throw rpc::RpcError(rpc::kRuleViolated, text, ErrorData({{"change", static_cast<double>(i)}}));
+  }
+
+  [[noreturn]] static void Unknown(const std::string& text, std::size_t i) {
+    throw rpc::RpcError(rpc::kUnknownReference, text, ErrorData({{"change", static_cast<double>(i)}}));
+  }
+
+  Database& db_;
+  Connection& c_;
+  std::string user_;
+  std::string now_;
+  std::set<ServiceId> touched_;
+  std::map<std::string, bool> legs_, classes_, cycles_;
+  std::map<std::string, std::optional<Product>> products_;
+};
+
+}  // namespace
+
+rpc::Reply SetQtdePropServico(Database& db, const rpc::Request& request, const rpc::Session& session) {
+  rpc::ExpectParamCount(request, 1, 1);
+  const std::vector<PropChange> changes = ReadChanges(rpc::ObjectParam(request, 0));
+  if (!changes.empty()) {
+    WithConnection(db, [&](Connection& c) { Saver(db, c, session.user).Run(changes); });
+  }
+  return rpc::Reply{};
+}
+
+}  // namespace appserver

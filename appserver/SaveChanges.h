@@ -1,0 +1,29 @@
+#pragma once
+// SetQtdePropServico(changes): stores a change log of passenger ranges.
+//
+// One transaction, all or nothing; acknowledged means committed (on SQLite
+// with synchronous=FULL, on disk). The changes are applied in their order:
+// - modify and delete find the row by the key of "old" (branch, airline,
+//   flight, leg, service, both bounds) and need its stored QTSERVICO to equal
+//   the old one; otherwise RpcError kConflict (changed or removed by another
+//   user);
+// - an inserted or modified row needs sound bounds (1 <= QTPAXDE <= QTPAXATE
+//   <= 9999, no negative QTSERVICO) and bounds not stored yet for the
+//   service, else kRuleViolated; its leg, its service (a product of the
+//   airline marked as a service), class and cycle must exist, else
+//   kUnknownReference; a blank class or cycle is filled from the product.
+// After the last change no two ranges of any service touched may overlap
+// (kRuleViolated). Every change also writes a PROPSERVICO_LOG row with the
+// time, the connection's user, I/A/E and the old and new values. A
+// malformed change log is kInvalidParams, a database failure
+// kStorageFailure. Messages for the user are in Portuguese; the data of an
+// error names the change at fault (counted from 0).
+
+#include "appserver/Database.h"
+#include "rpc/Dispatcher.h"
+
+namespace appserver {
+
+rpc::Reply SetQtdePropServico(Database& db, const rpc::Request& request, const rpc::Session& session);
+
+}  // namespace appserver

@@ -1,0 +1,30 @@
+#pragma once
+// The schema and the demo data, built into the library from db/schema.sql
+// and db/demo.sql.
+
+#include <string_view>
+
+#include "appserver/db/Soci.h"
+
+namespace dbsession {
+
+std::string_view SchemaSql();
+std::string_view DemoSql();
+
+// True when the database holds the table PROPSERVICO (the schema is created
+// in one transaction, so one table stands for all).
+bool HasSchema(soci::session& session);
+
+// Creates every table (and, on PostgreSQL, the NVL functions) in one
+// transaction. Throws ScriptError when a statement fails (a table already
+// there, for one); nothing is created then.
+void CreateSchema(soci::session& session);
+
+// True when any branch or airline is stored.
+bool HasData(soci::session& session);
+
+// Loads the demo data in one transaction. Throws ScriptError when a statement
+// fails; nothing is loaded then.
+void LoadDemo(soci::session& session);
+
+}  // namespace dbsession

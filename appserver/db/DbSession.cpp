@@ -1,0 +1,105 @@
+#include "appserver/db/DbSession.h"
+
+#include <soci/postgresql/soci-postgresql.h>
+#include <soci/sqlite3/soci-sqlite3.h>
+
+#include <filesystem>
+#include <mutex>
+#include <stdexcept>
+
+namespace dbsession {
+
+namespace {
+
+bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
+[[noreturn]] void BadUrl(std::string_view url, const std::string& why) {
+  throw std::invalid_argument("database URL '" + std::string(url) + "': " + why);
+}
+
+// SOCI's SQLite back end takes a bare file name as the whole string, or
+// key=value pairs where a value with blanks is double-quoted.
+std::string SqliteConnectString(const std::string& path) {
+  if (path.find('=') == std::string::npos) return path;
+  if (path.find('"') != std::string::npos) {
+    throw std::invalid_argument("SQLite path '" + path + "' holds both '=' and '\"', which cannot be passed on");
+  }
+  return "db=\"" + path + "\"";
+}
+
+void Nvl(sqlite_api::sqlite3_context* context, int, sqlite_api::sqlite3_value** args) {
+  sqlite_api::sqlite3_result_value(context, sqlite_api::sqlite3_value_type(args[0]) != SQLITE_NULL ? args[0] : args[1]);
+}
+
+sqlite_api::sqlite3* NativeSqlite(soci::session& session) {
+  return static_cast<soci::sqlite3_session_backend*>(session.get_backend())->conn_;
+}
+
+// Each connection is used by one thread at a time, so SQLite's own mutexes
+// around every call are pure cost. The setting only takes before SQLite
+// starts; if something started it already, the default stays, which is
+// safe too.
+void UseMultiThreadMode() {
+  static std::once_flag once;
+  std::call_once(once, [] { (void)sqlite_api::sqlite3_config(SQLITE_CONFIG_MULTITHREAD); });
+}
+
+void SetUpSqlite(soci::session& session, const OpenOptions& options) {
+  sqlite_api::sqlite3* db = NativeSqlite(session);
+  if (sqlite_api::sqlite3_busy_timeout(db, static_cast<int>(options.busyTimeout.count())) != SQLITE_OK ||
+      sqlite_api::sqlite3_create_function_v2(db, "NVL", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, Nvl, nullptr,
+                                             nullptr, nullptr) != SQLITE_OK) {
+    throw std::runtime_error(std::string("cannot set up the SQLite connection: ") + sqlite_api::sqlite3_errmsg(db));
+  }
+  // A file system without shared memory keeps the old journal; saying so is
+  // better than running with other guarantees than the ones promised.
+  std::string mode;
+  session << "PRAGMA journal_mode=WAL", soci::into(mode);
+  if (mode != "wal" && mode != "memory") throw std::runtime_error("SQLite refused WAL mode (got '" + mode + "')");
+  session << "PRAGMA synchronous=FULL";
+  session << "PRAGMA foreign_keys=ON";
+}
+
+}  // namespace
+
+Location ParseUrl(std::string_view url) {
+  if (StartsWith(url, "sqlite:")) {
+    std::string path(url.substr(7));
+    if (StartsWith(path, "//")) path.erase(0, 2);  // sqlite://PATH reads the same
+    if (path.empty()) BadUrl(url, "no file named after 'sqlite:'");
+    return {Dialect::Sqlite, path};
+  }
+  if (StartsWith(url, "postgresql://") || StartsWith(url, "postgres://"))
+    return {Dialect::Postgresql, std::string(url)};
+  if (StartsWith(url, "postgresql:")) {
+    std::string info(url.substr(11));
+    if (info.find('=') == std::string::npos) BadUrl(url, "expected key=value pairs after 'postgresql:'");
+    return {Dialect::Postgresql, info};
+  }
+  if (url.find('=') != std::string_view::npos) return {Dialect::Postgresql, std::string(url)};
+  BadUrl(url, "expected sqlite:PATH or a PostgreSQL connection string (postgresql://... or dbname=...)");
+}
+
+std::unique_ptr<soci::session> Open(const Location& location, const OpenOptions& options) {
+  if (location.dialect == Dialect::Postgresql) {
+    return std::make_unique<soci::session>(*soci::factory_postgresql(), location.target);
+  }
+  UseMultiThreadMode();
+  auto session = std::make_unique<soci::session>(*soci::factory_sqlite3(), SqliteConnectString(location.target));
+  SetUpSqlite(*session, options);
+  return session;
+}
+
+Dialect DialectOf(soci::session& session) {
+  return session.get_backend_name() == "postgresql" ? Dialect::Postgresql : Dialect::Sqlite;
+}
+
+void EnsureParentFolder(const Location& location) {
+  if (location.dialect != Dialect::Sqlite || StartsWith(location.target, "file:") || location.target == ":memory:") {
+    return;
+  }
+  const std::filesystem::path parent = std::filesystem::path(location.target).parent_path();
+  if (!parent.empty()) std::filesystem::create_directories(parent);
+}
+
+}  // namespace dbsession

@@ -1,0 +1,25 @@
+# Writes a C++ source holding the schema and demo scripts as string
+# literals, so that the programs run from any folder.
+#   cmake -DSCHEMA=schema.sql -DDEMO=demo.sql -DOUT=EmbeddedSql.cpp -P EmbedSql.cmake
+set(delimiter "ATESQL")
+file(READ "${SCHEMA}" schema_text)
+file(READ "${DEMO}" demo_text)
+foreach(text IN ITEMS "${schema_text}" "${demo_text}")
+  string(FIND "${text}" ")${delimiter}\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "an SQL script contains the literal delimiter )${delimiter}\"")
+  endif()
+endforeach()
+set(content "// Generated from db/schema.sql and db/demo.sql; do not edit.\n")
+string(APPEND content "#include \"appserver/db/DbSchema.h\"\n\nnamespace dbsession {\n\n")
+string(APPEND content "std::string_view SchemaSql() {\n  static const char text[] = R\"${delimiter}(${schema_text})${delimiter}\";\n  return {text, sizeof text - 1};\n}\n\n")
+string(APPEND content "std::string_view DemoSql() {\n  static const char text[] = R\"${delimiter}(${demo_text})${delimiter}\";\n  return {text, sizeof text - 1};\n}\n\n")
+string(APPEND content "}  // namespace dbsession\n")
+# Rewrite only on change, so that dependants are not rebuilt needlessly.
+if(EXISTS "${OUT}")
+  file(READ "${OUT}" old)
+  if(old STREQUAL content)
+    return()
+  endif()
+endif()
+file(WRITE "${OUT}" "${content}")

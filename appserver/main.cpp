@@ -1,0 +1,91 @@
+// ate-appserver: serves the application server "Ate11600.rdmPropPass" over
+// TCP until SIGINT or SIGTERM.
+
+#include <pthread.h>
+#include <spdlog/sinks/stdout_color_sinks.h>
+#include <spdlog/spdlog.h>
+
+#include <csignal>
+#include <iostream>
+
+#include "appserver/Database.h"
+#include "appserver/Methods.h"
+#include "appserver/Options.h"
+#include "appserver/db/DbSchema.h"
+#include "appserver/db/DbSession.h"
+#include "rpc/Server.h"
+
+namespace {
+
+// Creates the schema and loads the demo as asked, on a session of its own.
+// Throws std::runtime_error when the database has no schema and may not
+// get one.
+void PrepareDatabase(const dbsession::Location& where, const appserver::Options& options) {
+  dbsession::EnsureParentFolder(where);
+  const auto session = dbsession::Open(where);
+  if (!dbsession::HasSchema(*session)) {
+    if (!options.initDb) throw std::runtime_error("the database has no schema; start once with --init-db");
+    dbsession::CreateSchema(*session);
+    spdlog::info("schema created");
+  }
+  if (options.demo) {
+    if (dbsession::HasData(*session)) {
+      spdlog::info("the database already holds data; demo not loaded");
+    } else {
+      dbsession::LoadDemo(*session);
+      spdlog::info("demo data loaded");
+    }
+  }
+}
+
+int Serve(const appserver::Options& options) {
+  const dbsession::Location where = dbsession::ParseUrl(options.db);
+  const appserver::Endpoint endpoint = appserver::ParseListen(options.listen);
+  PrepareDatabase(where, options);
+
+  appserver::Database db(where);
+  rpc::Dispatcher dispatcher(appserver::kServerName, options.token);
+  appserver::RegisterMethods(dispatcher, db);
+
+  // Blocked before any thread starts, so that only sigwait below sees them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  rpc::ServerOptions serverOptions;
+  serverOptions.address = endpoint.host;
+  serverOptions.port = endpoint.port;
+  serverOptions.threads = options.threads;
+  rpc::Server server(serverOptions, [&dispatcher](std::string_view request, rpc::Session& session) {
+    return dispatcher.Handle(request, session);
+  });
+  server.Start();
+  std::cout << "ate-appserver listening on " << endpoint.host << ':' << server.Port() << std::endl;
+  spdlog::info("serving {} with {} threads", options.db, options.threads);
+
+  int signal = 0;
+  sigwait(&stopSignals, &signal);
+  spdlog::info("signal {}: stopping", signal);
+  server.Stop();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  appserver::Options options;
+  int exitCode = 0;
+  if (!appserver::ParseOptions(argc, argv, options, exitCode)) return exitCode;
+  // Logs go to stderr: stdout carries the one line that tells the port.
+  spdlog::set_default_logger(spdlog::stderr_color_mt("ate-appserver"));
+  spdlog::set_level(spdlog::level::from_str(options.logLevel));
+  try {
+    return Serve(options);
+  } catch (const std::exception& e) {
+    spdlog::critical("{}", e.what());
+    return 1;
+  }
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The real ate-appserver binary as a child process: started with its
+// arguments, its port read from the line it prints, stopped or killed.
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace appserver_it {
+
+class ServerProcess {
+ public:
+  // Starts the server and waits for its "listening on" line. Throws
+  // std::runtime_error (with the exit status) when it ends before.
+  explicit ServerProcess(const std::vector<std::string>& args);
+  ~ServerProcess();
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
+
+  std::uint16_t Port() const { return port_; }
+  // SIGTERM and wait; the exit status as waitpid gives it.
+  int Stop();
+  // SIGKILL and wait.
+  void Kill();
+
+  // Runs the server to its end (for start-ups that must fail) and gives its
+  // exit code; stdout and stderr go to *output.
+  static int RunToExit(const std::vector<std::string>& args, std::string* output);
+
+ private:
+  int pid_ = -1;
+  std::uint16_t port_ = 0;
+};
+
+// A folder of the test's own, removed with what it holds.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace appserver_it

@@ -1,0 +1,111 @@
+#pragma once
+// What the application-server tests share: a temporary folder, a private
+// PostgreSQL instance, a fresh database with the fixture data on either
+// back end, and calls through the real dispatcher.
+
+#include <filesystem>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "appserver/Database.h"
+#include "appserver/db/DbSession.h"
+#include "packet/DataPacket.h"
+#include "rpc/Dispatcher.h"
+
+namespace appserver_test {
+
+using nlohmann::json;
+
+// A folder under the system's temporary folder, removed with its contents.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A PostgreSQL server of this test program's own, in a temporary folder on
+// a free loopback port, started on first use and stopped at exit.
+class PgInstance {
+ public:
+  // The running instance, or nullptr with the reason in *why (initdb
+  // missing, no user to run it as when we are root, start-up failed).
+  static PgInstance* Get(std::string* why);
+  ~PgInstance();
+
+  // A libpq connection string for that database of the instance.
+  std::string ConnectString(const std::string& dbname) const;
+
+ private:
+  PgInstance() = default;
+  bool Start(std::string* why);
+
+  std::unique_ptr<TempDir> dir_;
+  int pid_ = -1;
+  int port_ = 0;
+};
+
+enum class Backend { Sqlite, Postgresql };
+std::string BackendName(Backend b);
+
+// A fresh database with the schema and the fixture data (or the demo).
+class TestDatabase {
+ public:
+  enum class Content { Fixture, Demo, SchemaOnly };
+  // nullptr with the reason in *why when the back end is not available.
+  static std::unique_ptr<TestDatabase> Create(Backend backend, Content content, std::string* why);
+  ~TestDatabase();
+
+  const dbsession::Location& Where() const { return location_; }
+  // A session of its own: "another user" behind the server's back.
+  soci::session& Side() { return *side_; }
+  int Count(const std::string& sql);
+
+ private:
+  TestDatabase() = default;
+  std::unique_ptr<TempDir> dir_;
+  std::string pgName_;
+  dbsession::Location location_;
+  std::unique_ptr<soci::session> side_;
+};
+
+// The server's methods on a dispatcher, called as a connected user.
+struct Answer {
+  bool ok = false;
+  json result, byref;
+  int code = 0;
+  std::string message;
+  json data;
+};
+
+class Caller {
+ public:
+  Caller(const dbsession::Location& where, std::string user = "ana");
+  Answer Call(const std::string& method, const json& params);
+  appserver::Database& Db() { return db_; }
+
+ private:
+  appserver::Database db_;
+  rpc::Dispatcher dispatcher_;
+  rpc::Session session_;
+};
+
+// The rows of a packet answer, after checking that its fields are exactly
+// the expected ones (name, type, size); a mismatch fails the test.
+std::vector<json> Rows(const Answer& a, const std::vector<packet::FieldDef>& fields);
+
+// A change log with the given changes ({"op":..., "old":..., "new":...}).
+json ChangeLog(std::vector<json> changes);
+// One PROPSERVICO row as the client sends it.
+json Range(const std::string& servico, json de, json ate, json qt, const std::string& trecho = "01",
+           json classe = "0001", json ciclo = "0001");
+
+}  // namespace appserver_test
