@@ -23,10 +23,15 @@ test: build
 
 bench: build
 	$(BUILD_DIR)/bin/bench_data
+	$(BUILD_DIR)/bin/bench_controls
+	$(BUILD_DIR)/bin/bench_server
 
-run:
-	@echo "make run: the host application (ate-host) is not available yet; 'make test' runs what exists." >&2
-	@exit 1
+# Until the desktop host exists, this serves the demo database in the
+# foreground (Ctrl+C stops it).
+run: build
+	@echo "make run: the desktop host (ate-host) is not built yet; starting the application server alone." >&2
+	mkdir -p var
+	$(BUILD_DIR)/bin/ate-appserver --init-db --demo --db sqlite:var/ate.db --listen 127.0.0.1:30316
 
 clean:
 	rm -rf $(BUILD_DIR)

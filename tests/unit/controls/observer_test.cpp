@@ -5,6 +5,7 @@
 #include <map>
 
 #include "toolkit/controls/Input.h"
+#include "toolkit/controls/Label.h"
 
 using namespace toolkit;
 
@@ -60,6 +61,23 @@ TEST_F(Observers, GridRowsAndColumns) {
   EXPECT_EQ(rec.Count("grid", Change::GridColumn), 1);
   EXPECT_EQ(grid->SelectedField()->FieldName(), "QTSERVICO");
   EXPECT_EQ(grid->ColumnCount(), 3);  // the visible fields, CDSERVICO hidden
+}
+
+TEST_F(Observers, DataTextFollowsTheCurrentRow) {
+  Recorder rec;
+  form->AddObserver(&rec);
+  auto* dbt = new DBText(form);
+  dbt->SetName("dbtNome");
+  dbt->SetParent(form);
+  dbt->SetDataSource(dts);
+  dbt->SetDataField("QTPAXATE");
+  EXPECT_EQ(dbt->Text(), "20");
+  cds->Last();
+  EXPECT_EQ(dbt->Text(), "9999");
+  EXPECT_GE(rec.Count("dbtNome", Change::Text), 2);
+  cds->Close();
+  EXPECT_EQ(dbt->Text(), "");
+  EXPECT_FALSE(dbt->CanFocus());
 }
 
 TEST_F(Observers, RepaintSuspensionIsCounted) {
