@@ -3,84 +3,270 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
-#include <atomic>
+#include <asio.hpp>
 #include <cmath>
 #include <cstdio>
-#include <latch>
-#include <mutex>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <ostream>
-#include <thread>
+#include <stdexcept>
 
 #include "packet/JsonReader.h"
-#include "rpc/Client.h"
+#include "rpc/Frame.h"
 
 namespace loadgen {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using asio::ip::tcp;
 
-// What all connection threads share.
+std::uint32_t MicrosSince(Clock::time_point t0) {
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - t0).count();
+  return static_cast<std::uint32_t>(std::clamp<long long>(us, 0, UINT32_MAX));
+}
+
+// What all connections share. Every handler runs on the one thread that
+// runs the io_context, so nothing here needs a lock.
 struct Shared {
-  explicit Shared(const LoadOptions& o) : options(o), ready(o.connections) {}
+  explicit Shared(const LoadOptions& o) : options(o) {}
 
   const LoadOptions& options;
-  std::latch ready;
-  std::atomic<std::uint64_t> claimed{0};
-  std::atomic<std::uint64_t> errors{0};
-  Clock::time_point start{}, end{};
-  std::mutex mutex;
+  asio::io_context io{1};
+  tcp::resolver::results_type endpoints;
+  std::string where;  // "host:port", for messages
+  int waitingHandshakes = 0;
+  std::uint64_t claimed = 0;
+  std::uint64_t errors = 0;
   std::string firstError;
-  Clock::time_point lastAnswer{};
+  Clock::time_point start{}, end{}, lastAnswer{};
+  std::function<void()> allReady;
 
   void Failed(const std::string& text) {
-    errors.fetch_add(1, std::memory_order_relaxed);
-    std::lock_guard lock(mutex);
+    ++errors;
     if (firstError.empty()) firstError = text;
   }
   // A claim on one more call, within the count bound.
   bool Claim() {
     if (options.maxCalls == 0) return true;
-    return claimed.fetch_add(1, std::memory_order_relaxed) < options.maxCalls;
+    return claimed++ < options.maxCalls;
+  }
+  void HandshakeDone() {
+    if (--waitingHandshakes == 0) allReady();
   }
 };
 
-struct ThreadResult {
+// One connection with one call in flight at a time, driven by completion
+// handlers rather than a thread of its own: sixty-four blocked threads
+// would compete with the server for the same cores.
+class Connection {
+ public:
+  explicit Connection(Shared& shared)
+      : shared_(shared), socket_(shared.io), timer_(shared.io), decoder_(rpc::kMaxFrameSize), in_(64 * 1024) {}
+
   std::uint64_t calls = 0;
   std::vector<std::uint32_t> latencies;
-};
 
-void RunConnection(Shared& shared, ThreadResult& out, std::latch& go) {
-  const LoadOptions& o = shared.options;
-  rpc::ClientOptions co;
-  co.callTimeout = o.callTimeout;
-  rpc::Client client(o.host, o.port, co);
-  try {
-    client.Connect(o.server, o.user, o.token);
-  } catch (const std::exception& e) {
-    shared.Failed(std::string("Connect: ") + e.what());  // the loop retries through Call
+  // Connects and shakes hands (not timed); tells the shared state either way.
+  void Handshake() {
+    Open([this](bool ok) {
+      (void)ok;  // a failed one is retried by the first call
+      shared_.HandshakeDone();
+    }, "Connect: ");
   }
-  shared.ready.count_down();
-  go.wait();
-  out.latencies.reserve(1 << 16);
-  while (Clock::now() < shared.end && shared.Claim()) {
-    const Clock::time_point t0 = Clock::now();
-    try {
-      client.Call(o.method, o.params);
-      const auto us = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - t0).count();
-      out.latencies.push_back(static_cast<std::uint32_t>(std::min<long long>(us, UINT32_MAX)));
-    } catch (const rpc::TransportError& e) {
-      shared.Failed(e.what());
-      // A server that is gone must not turn the loop into a connect storm.
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    } catch (const std::exception& e) {
-      shared.Failed(e.what());
+
+  // Calls until the time or the call count runs out.
+  void Run() {
+    latencies.reserve(1 << 16);
+    NextCall();
+  }
+
+ private:
+  using Done = std::function<void(bool ok)>;
+
+  // Opens the socket and sends Connect; done(false) after recording the
+  // failure (prefixed with prefix).
+  void Open(Done done, std::string prefix) {
+    Drop();
+    asio::async_connect(socket_, shared_.endpoints,
+                        [this, done = std::move(done), prefix = std::move(prefix)](std::error_code ec,
+                                                                                   const tcp::endpoint&) mutable {
+                          if (ec) {
+                            Drop();
+                            shared_.Failed(prefix + "cannot connect to " + shared_.where + ": " + ec.message());
+                            return done(false);
+                          }
+                          std::error_code ignored;
+                          // Without it every small request waits for the delayed ACK.
+                          socket_.set_option(tcp::no_delay(true), ignored);
+                          const LoadOptions& o = shared_.options;
+                          nextId_ = 1;
+                          Exchange("Connect",
+                                   rpc::EncodeRequest(
+                                       "1", "Connect",
+                                       std::vector<std::pair<std::string, rpc::Param>>{
+                                           {"server", rpc::Param::String(o.server)},
+                                           {"user", rpc::Param::String(o.user)},
+                                           {"token", rpc::Param::String(o.token)}}),
+                                   "1", [this, done = std::move(done), prefix](const std::string* error) {
+                                     if (error) {
+                                       Drop();
+                                       shared_.Failed(prefix + *error);
+                                       return done(false);
+                                     }
+                                     open_ = true;
+                                     done(true);
+                                   });
+                        });
+  }
+
+  void NextCall() {
+    if (Clock::now() >= shared_.end || !shared_.Claim()) {
+      shared_.lastAnswer = std::max(shared_.lastAnswer, Clock::now());
+      Drop();
+      return;
     }
-    ++out.calls;
+    ++calls;
+    const Clock::time_point t0 = Clock::now();
+    if (!open_) {
+      // The call includes reopening the connection, as a blocking client's would.
+      Open([this, t0](bool ok) { ok ? Call(t0) : Pause(); }, {});
+      return;
+    }
+    Call(t0);
   }
-  std::lock_guard lock(shared.mutex);
-  shared.lastAnswer = std::max(shared.lastAnswer, Clock::now());
-}
+
+  void Call(Clock::time_point t0) {
+    const LoadOptions& o = shared_.options;
+    const std::string id = std::to_string(++nextId_);
+    std::string request;
+    try {
+      request = rpc::EncodeRequest(id, o.method, o.params);
+    } catch (const std::exception& e) {
+      shared_.Failed(e.what());
+      return Later();
+    }
+    Exchange(o.method, request, id, [this, t0](const std::string* error) {
+      if (!error) {
+        latencies.push_back(MicrosSince(t0));
+        return NextCall();
+      }
+      shared_.Failed(*error);
+      open_ ? Later() : Pause();
+    });
+  }
+
+  // The next call, from the event loop rather than deep in this stack.
+  void Later() {
+    asio::post(shared_.io, [this] { NextCall(); });
+  }
+
+  // A server that is gone must not turn the loop into a connect storm.
+  void Pause() {
+    timer_.expires_after(std::chrono::milliseconds(10));
+    timer_.async_wait([this](std::error_code) { NextCall(); });
+  }
+
+  void Drop() {
+    std::error_code ignored;
+    socket_.close(ignored);
+    open_ = false;
+    decoder_ = rpc::FrameDecoder(rpc::kMaxFrameSize);
+  }
+
+  // Sends one request and reads its answer; then done(nullptr), or done with
+  // the failure's text. A transport failure closes the connection; an error
+  // answer leaves it open.
+  void Exchange(std::string_view method, const std::string& request, std::string idJson,
+                std::function<void(const std::string*)> done) {
+    call_ = "call " + std::string(method) + " to " + shared_.where;
+    idJson_ = std::move(idJson);
+    done_ = std::move(done);
+    out_.clear();
+    try {
+      rpc::AppendFrame(out_, request);
+    } catch (const std::exception& e) {
+      return Finish(e.what(), false);
+    }
+    answered_ = false;
+    const std::uint64_t exchange = ++exchanges_;
+    timer_.expires_after(shared_.options.callTimeout);
+    timer_.async_wait([this, exchange](std::error_code ec) {
+      // A wait that fired just as its answer came in must not cut the next call.
+      if (ec || answered_ || exchange != exchanges_) return;
+      timedOut_ = true;
+      std::error_code ignored;
+      socket_.cancel(ignored);
+    });
+    timedOut_ = false;
+    asio::async_write(socket_, asio::buffer(out_), [this](std::error_code ec, std::size_t) {
+      if (ec) return TransportFailed("cannot send: ", ec);
+      Receive();
+    });
+  }
+
+  void Receive() {
+    std::optional<std::string> payload;
+    try {
+      payload = decoder_.Next();
+    } catch (const rpc::FrameError& e) {
+      return Finish(call_ + ": " + e.what(), true);
+    }
+    if (!payload) {
+      socket_.async_read_some(asio::buffer(in_), [this](std::error_code ec, std::size_t n) {
+        if (ec) {
+          if (ec == asio::error::eof) return Finish(call_ + ": the server closed the connection", true);
+          return TransportFailed("cannot receive: ", ec);
+        }
+        decoder_.Feed(std::string_view(in_.data(), n));
+        Receive();
+      });
+      return;
+    }
+    rpc::Response r;
+    try {
+      r = rpc::DecodeResponse(*payload);
+    } catch (const rpc::RpcError& e) {
+      return Finish(call_ + ": " + e.what(), true);
+    }
+    // An error with id null is the server's answer to a request it could
+    // not read; one request is in flight, so it is this one.
+    if (r.idJson != idJson_ && !(r.idJson == "null" && !r.ok))
+      return Finish(call_ + ": the answer has id " + r.idJson.substr(0, 40) + ", expected " + idJson_, true);
+    // Bytes after the answer belong to no request: start afresh.
+    const bool stray = decoder_.Buffered() != 0;
+    if (!r.ok) return Finish(r.message, stray);
+    Finish({}, stray, true);
+  }
+
+  void TransportFailed(const char* what, std::error_code ec) {
+    if (timedOut_)
+      Finish(call_ + ": no answer within " + std::to_string(shared_.options.callTimeout.count()) + " ms", true);
+    else
+      Finish(call_ + ": " + what + ec.message(), true);
+  }
+
+  void Finish(const std::string& error, bool drop, bool ok = false) {
+    answered_ = true;
+    timer_.cancel();
+    if (drop) Drop();
+    auto done = std::move(done_);
+    done(ok ? nullptr : &error);
+  }
+
+  Shared& shared_;
+  tcp::socket socket_;
+  asio::steady_timer timer_;
+  rpc::FrameDecoder decoder_;
+  std::vector<char> in_;
+  std::string out_;
+  std::string call_, idJson_;
+  std::function<void(const std::string*)> done_;
+  std::uint64_t nextId_ = 1;
+  std::uint64_t exchanges_ = 0;
+  bool open_ = false, answered_ = true, timedOut_ = false;
+};
 
 }  // namespace
 
@@ -98,27 +284,38 @@ LoadResult RunLoad(const LoadOptions& options) {
   if (!(options.duration.count() > 0)) throw std::invalid_argument("the duration must be positive");
 
   Shared shared(options);
-  std::latch go(1);
-  std::vector<ThreadResult> results(static_cast<std::size_t>(options.connections));
-  std::vector<std::thread> threads;
-  threads.reserve(results.size());
-  for (auto& r : results) threads.emplace_back([&shared, &r, &go] { RunConnection(shared, r, go); });
-  shared.ready.wait();  // every handshake done (or failed) before the clock starts
-  shared.start = Clock::now();
-  shared.end = shared.start + std::chrono::duration_cast<Clock::duration>(options.duration);
-  go.count_down();
-  for (auto& t : threads) t.join();
+  {
+    // Resolved once: every (re)connection uses the same addresses.
+    tcp::resolver resolver(shared.io);
+    std::error_code ec;
+    shared.endpoints = resolver.resolve(options.host, std::to_string(options.port), ec);
+    shared.where = (options.host.find(':') != std::string::npos ? "[" + options.host + "]" : options.host) + ":" +
+                   std::to_string(options.port);
+    if (ec) throw std::invalid_argument("cannot resolve '" + options.host + "': " + ec.message());
+  }
+  std::vector<std::unique_ptr<Connection>> connections;
+  connections.reserve(static_cast<std::size_t>(options.connections));
+  for (int i = 0; i < options.connections; ++i) connections.push_back(std::make_unique<Connection>(shared));
+  shared.waitingHandshakes = options.connections;
+  // Every handshake done (or failed) before the clock starts.
+  shared.allReady = [&] {
+    shared.start = Clock::now();
+    shared.end = shared.start + std::chrono::duration_cast<Clock::duration>(options.duration);
+    for (auto& c : connections) c->Run();
+  };
+  for (auto& c : connections) c->Handshake();
+  shared.io.run();
 
   LoadResult result;
   result.errors = shared.errors;
   result.firstError = shared.firstError;
   result.seconds = std::chrono::duration<double>(std::max(shared.lastAnswer, shared.start) - shared.start).count();
   std::size_t total = 0;
-  for (const auto& r : results) total += r.latencies.size();
+  for (const auto& c : connections) total += c->latencies.size();
   result.latencyMicros.reserve(total);
-  for (auto& r : results) {
-    result.calls += r.calls;
-    result.latencyMicros.insert(result.latencyMicros.end(), r.latencies.begin(), r.latencies.end());
+  for (auto& c : connections) {
+    result.calls += c->calls;
+    result.latencyMicros.insert(result.latencyMicros.end(), c->latencies.begin(), c->latencies.end());
   }
   std::sort(result.latencyMicros.begin(), result.latencyMicros.end());
   return result;

@@ -39,8 +39,10 @@ struct LoadResult {
   std::uint32_t Percentile(double p) const;
 };
 
-// One thread per connection, each with its own rpc::Client: handshake
-// first (not timed), then calls until the time or the call count runs out.
+// All connections driven from the calling thread, one call in flight on
+// each: handshakes first (not timed), then calls until the time or the call
+// count runs out. A failed call is counted and the loop goes on; after a
+// lost connection the next call reconnects.
 // Throws std::invalid_argument for options that cannot run.
 LoadResult RunLoad(const LoadOptions& options);
 

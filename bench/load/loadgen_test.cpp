@@ -85,3 +85,32 @@ TEST(LoadGen, ReportsErrorsWithTheFirstText) {
   EXPECT_THAT(text.str(), HasSubstr("errors"));
   EXPECT_THAT(text.str(), HasSubstr("first:"));
 }
+
+TEST(LoadGen, ErrorAnswersCountAndTheConnectionGoesOn) {
+  std::atomic<int> handshakes{0}, served{0};
+  rpc::Server server(rpc::ServerOptions{}, [&](std::string_view request, rpc::Session& s) {
+    const rpc::Request r = rpc::DecodeRequest(request);
+    if (r.method == "Connect") {
+      ++handshakes;
+      s.connected = true;
+      return rpc::Dispatcher::Outcome{rpc::EncodeResult(r.idJson, rpc::Reply{}), false};
+    }
+    // Every third call fails.
+    if (++served % 3 == 0)
+      return rpc::Dispatcher::Outcome{rpc::EncodeError(r.idJson, rpc::RpcError(1002, "refused here")), false};
+    return rpc::Dispatcher::Outcome{rpc::EncodeResult(r.idJson, rpc::Reply{"[]", ""}), false};
+  });
+  server.Start();
+  LoadOptions o;
+  o.port = server.Port();
+  o.connections = 3;
+  o.maxCalls = 90;
+  o.duration = std::chrono::seconds(60);
+  o.method = "Echo";
+  const LoadResult r = loadgen::RunLoad(o);
+  EXPECT_EQ(r.calls, 90u);
+  EXPECT_EQ(r.errors, 30u);
+  EXPECT_EQ(r.latencyMicros.size(), 60u);
+  EXPECT_EQ(r.firstError, "refused here");
+  EXPECT_EQ(handshakes, 3);  // an error answer does not cost the connection
+}
