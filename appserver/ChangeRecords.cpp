@@ -1,5 +1,7 @@
 #include "appserver/ChangeRecords.h"
 
+#include <array>
+
 #include "appserver/Replies.h"
 #include "appserver/Statement.h"
 #include "rpc/Message.h"
@@ -10,10 +12,15 @@ namespace {
 
 constexpr char kMethod[] = "SetQtdePropServico";
 
+// Where each field was found in the last record read: the records of one
+// delta list their fields in the same order, so the guess is nearly always
+// right and saves a search by name.
+using Layout = std::array<std::size_t, 10>;
+
 class RecordReader {
  public:
-  RecordReader(const packet::Record& record, std::size_t change, const char* which)
-      : record_(record), change_(change), which_(which) {}
+  RecordReader(const packet::Record& record, std::size_t change, const char* which, Layout& layout)
+      : record_(record), change_(change), which_(which), layout_(layout) {}
 
   std::string Key(const char* name, std::size_t size) {
     const packet::Value& v = Find(name);
@@ -36,10 +43,14 @@ class RecordReader {
   }
 
  private:
+  // Names are unique within a record, so the field at the guessed place,
+  // when it has the name, is the one a search would find.
   const packet::Value& Find(const char* name) {
-    const packet::Value* v = packet::FindValue(record_, name);
-    if (!v) Fail(name, "is missing");
-    return *v;
+    std::size_t& at = layout_[slot_++];
+    if (at < record_.size() && packet::SameFieldName(record_[at].first, name)) return record_[at].second;
+    for (at = 0; at < record_.size(); ++at)
+      if (packet::SameFieldName(record_[at].first, name)) return record_[at].second;
+    Fail(name, "is missing");
   }
 
   std::string Fit(const char* name, const std::string& text, std::size_t size) {
@@ -59,10 +70,12 @@ class RecordReader {
   const packet::Record& record_;
   std::size_t change_;
   const char* which_;
+  Layout& layout_;
+  std::size_t slot_ = 0;  // fields are asked for in the same order each time
 };
 
-PropRow ReadRow(const packet::Record& record, std::size_t change, const char* which) {
-  RecordReader r(record, change, which);
+PropRow ReadRow(const packet::Record& record, std::size_t change, const char* which, Layout& layout) {
+  RecordReader r(record, change, which, layout);
   PropRow row;
   row.filial = r.Key("CDFILIAL", 4);
   row.cia = r.Key("CDCIA", 4);
@@ -88,12 +101,13 @@ std::vector<PropChange> ReadChanges(std::string_view changeLogJson) {
   }
   std::vector<PropChange> changes;
   changes.reserve(log.changes.size());
+  Layout layout{};
   for (std::size_t i = 0; i < log.changes.size(); ++i) {
     const packet::Change& c = log.changes[i];
     PropChange change;
     change.op = c.op;
-    if (c.op != packet::ChangeOp::Insert) change.before = ReadRow(c.oldValues, i, "old");
-    if (c.op != packet::ChangeOp::Delete) change.after = ReadRow(c.newValues, i, "new");
+    if (c.op != packet::ChangeOp::Insert) change.before = ReadRow(c.oldValues, i, "old", layout);
+    if (c.op != packet::ChangeOp::Delete) change.after = ReadRow(c.newValues, i, "new", layout);
     changes.push_back(std::move(change));
   }
   return changes;

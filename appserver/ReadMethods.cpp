@@ -1,5 +1,6 @@
 #include "appserver/ReadMethods.h"
 
+#include <array>
 #include <functional>
 
 #include "appserver/Fields.h"
@@ -169,21 +170,22 @@ rpc::Reply GetPropServico(Database& db, const rpc::Request& request) {
 
 rpc::Reply GetQtdePropServico(Database& db, const rpc::Request& request) {
   rpc::ExpectParamCount(request, 7, 7);
-  std::vector<std::string> a;
-  for (std::size_t i = 0; i < 7; ++i) a.push_back(rpc::StringParam(request, i));
+  std::array<const std::string*, 7> args{};
+  for (std::size_t i = 0; i < 7; ++i) args[i] = &rpc::StringParam(request, i);
+  auto a = [&args](std::size_t i) -> const std::string& { return *args[i]; };
   // branch, airline, service, class, cycle, flight, leg
-  if (IsBlank(a[2])) return PacketReply(fields::QtdePropServico(), {});
+  if (IsBlank(a(2))) return PacketReply(fields::QtdePropServico(), {});
   return Fetch(db, kQtdePropServico, fields::QtdePropServico(), [&](Statement& st) {
-    st.SetText(0, a[0]);
-    st.SetText(1, a[1]);
-    st.SetText(2, a[1]);
-    st.SetText(3, a[2]);
-    st.SetText(4, a[3]);
-    st.SetText(5, IsBlank(a[3]) ? "T" : "");
-    st.SetText(6, a[4]);
-    st.SetText(7, IsBlank(a[4]) ? "T" : "");
-    st.SetText(8, a[5]);
-    st.SetText(9, a[6]);
+    st.SetText(0, a(0));
+    st.SetText(1, a(1));
+    st.SetText(2, a(1));
+    st.SetText(3, a(2));
+    st.SetText(4, a(3));
+    st.SetText(5, IsBlank(a(3)) ? "T" : "");
+    st.SetText(6, a(4));
+    st.SetText(7, IsBlank(a(4)) ? "T" : "");
+    st.SetText(8, a(5));
+    st.SetText(9, a(6));
   });
 }
 

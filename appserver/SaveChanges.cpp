@@ -37,6 +37,13 @@ const StatementDef kLock{"LOCK TABLE PROPSERVICO IN SHARE ROW EXCLUSIVE MODE", {
 
 const StatementDef kFindRow{"SELECT CDCLASSE, CDCICLO, QTSERVICO FROM PROPSERVICO WHERE " + kPk, kPkKinds, {T, T, N}};
 const StatementDef kDelete{"DELETE FROM PROPSERVICO WHERE " + kPk, kPkKinds};
+// SQLite: the delete that also makes the optimistic check, in one statement
+// instead of a look-up and a delete: the row goes only when it still holds
+// the quantity the user saw, and what it held comes back for the audit row.
+const StatementDef kDeleteChecked{"DELETE FROM PROPSERVICO WHERE " + kPk +
+                                      " AND QTSERVICO IS :qtservico RETURNING CDCLASSE, CDCICLO, QTSERVICO",
+                                  {T, T, T, T, T, N, N, N},
+                                  {T, T, N}};
 const StatementDef kInsert{
     "INSERT INTO PROPSERVICO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, CDSERVICO, QTPAXDE, QTPAXATE, CDCLASSE, CDCICLO, "
     "QTSERVICO) VALUES (:filial, :cdcia, :nrvoo, :cdtrecho, :servico, :qtpaxde, :qtpaxate, :classe, :ciclo, "
@@ -63,13 +70,39 @@ const StatementDef kService{
     {T, T}};
 const StatementDef kClass{"SELECT CDCLASSE FROM CLASSE WHERE CDCLASSE = :classe", {T}, {T}};
 const StatementDef kCycle{"SELECT CDCICLO FROM CICLO WHERE CDCICLO = :ciclo", {T}, {T}};
-const StatementDef kLog{
+const std::string kLogColumns =
     "INSERT INTO PROPSERVICO_LOG (DTLOG, NMUSUARIO, IDOPERACAO, CDFILIAL_OLD, CDCIA_OLD, NRVOO_OLD, CDTRECHO_OLD, "
     "CDSERVICO_OLD, QTPAXDE_OLD, QTPAXATE_OLD, CDCLASSE_OLD, CDCICLO_OLD, QTSERVICO_OLD, CDFILIAL_NEW, CDCIA_NEW, "
     "NRVOO_NEW, CDTRECHO_NEW, CDSERVICO_NEW, QTPAXDE_NEW, QTPAXATE_NEW, CDCLASSE_NEW, CDCICLO_NEW, QTSERVICO_NEW) "
-    "VALUES (:dt, :usuario, :op, :o1, :o2, :o3, :o4, :o5, :o6, :o7, :o8, :o9, :o10, "
-    ":n1, :n2, :n3, :n4, :n5, :n6, :n7, :n8, :n9, :n10)",
-    {T, T, T, T, T, T, T, T, N, N, T, T, N, T, T, T, T, T, N, N, T, T, N}};
+    "VALUES ";
+const std::vector<Kind> kLogKinds{T, T, T, T, T, T, T, T, N, N, T, T, N, T, T, T, T, T, N, N, T, T, N};
+constexpr std::size_t kLogWidth = 23;
+// Audit rows go in several at a time: one statement per row costs more in
+// running the statement than in storing the row.
+constexpr std::size_t kLogBatch = 16;
+
+std::string LogValues(std::size_t rows) {
+  std::string sql = kLogColumns;
+  for (std::size_t r = 0; r < rows; ++r) {
+    if (r) sql += ", ";
+    sql += '(';
+    for (std::size_t k = 0; k < kLogWidth; ++k) {
+      if (k) sql += ", ";
+      sql += ":v" + std::to_string(r) + "_" + std::to_string(k);
+    }
+    sql += ')';
+  }
+  return sql;
+}
+
+std::vector<Kind> LogKinds(std::size_t rows) {
+  std::vector<Kind> kinds;
+  for (std::size_t r = 0; r < rows; ++r) kinds.insert(kinds.end(), kLogKinds.begin(), kLogKinds.end());
+  return kinds;
+}
+
+const StatementDef kLog{LogValues(1), LogKinds(1)};
+const StatementDef kLogMany{LogValues(kLogBatch), LogKinds(kLogBatch)};
 
 constexpr std::size_t kUserSize = 64;
 
@@ -149,8 +182,10 @@ class Saver {
   void Run(const std::vector<PropChange>& changes) {
     Begin();
     try {
+      log_.reserve(changes.size());
       for (std::size_t i = 0; i < changes.size(); ++i) Apply(changes[i], i);
       CheckOverlaps();
+      WriteLog();
       Prepared(kCommit).ExecuteOne();
     } catch (...) {
       Rollback();
@@ -219,6 +254,19 @@ class Saver {
   }
 
   void Delete(const PropRow& before, std::size_t i) {
+    if (c_.Dialect() == dbsession::Dialect::Sqlite) {
+      if (!before.de || !before.ate) Conflict(before, i, "delete");
+      Statement& st = Prepared(kDeleteChecked);
+      BindKey(st, 0, before);
+      SetOptionalNumber(st, 7, before.qtservico);
+      if (!st.ExecuteOne()) Conflict(before, i, "delete");
+      PropRow stored = before;
+      stored.classe = st.IsNull(0) ? std::nullopt : std::optional<std::string>(st.Text(0));
+      stored.ciclo = st.IsNull(1) ? std::nullopt : std::optional<std::string>(st.Text(1));
+      stored.qtservico = st.IsNull(2) ? std::nullopt : std::optional<double>(st.Number(2));
+      Log('E', &stored, nullptr);
+      return;
+    }
     const PropRow stored = FindStored(before, i, "delete");
     Statement& st = Prepared(kDelete);
     BindKey(st, 0, before);
@@ -240,6 +288,10 @@ class Saver {
         if (stored.qtservico == before.qtservico) return stored;
       }
     }
+    Conflict(before, i, op);
+  }
+
+  [[noreturn]] static void Conflict(const PropRow& before, std::size_t i, const char* op) {
     throw rpc::RpcError(rpc::kConflict,
                         "A proporção " + RangeText(before) +
                             " foi alterada ou excluída por outro usuário. Recarregue os dados e tente novamente.",
@@ -327,14 +379,31 @@ class Saver {
     }
   }
 
+  // Noted now, written by WriteLog in the order of the changes.
   void Log(char op, const PropRow* before, const PropRow* after) {
-    Statement& st = Prepared(kLog);
-    st.SetText(0, now_);
-    st.SetText(1, user_);
-    st.SetText(2, std::string(1, op));
-    BindRow(st, 3, before);
-    BindRow(st, 13, after);
-    st.ExecuteOne();
+    LogEntry& e = log_.emplace_back();
+    e.op = op;
+    if (before) e.before = *before;
+    if (after) e.after = *after;
+  }
+
+  void WriteLog() {
+    std::size_t done = 0;
+    while (done < log_.size()) {
+      const std::size_t rows = log_.size() - done >= kLogBatch ? kLogBatch : 1;
+      Statement& st = Prepared(rows == kLogBatch ? kLogMany : kLog);
+      for (std::size_t r = 0; r < rows; ++r) {
+        const LogEntry& e = log_[done + r];
+        const std::size_t at = r * kLogWidth;
+        st.SetText(at, now_);
+        st.SetText(at + 1, user_);
+        st.SetText(at + 2, std::string_view(&e.op, 1));
+        BindRow(st, at + 3, e.before ? &*e.before : nullptr);
+        BindRow(st, at + 13, e.after ? &*e.after : nullptr);
+      }
+      st.ExecuteOne();
+      done += rows;
+    }
   }
 
   [[noreturn]] void Duplicate(const PropRow& row, std::size_t i) {
@@ -353,6 +422,11 @@ class Saver {
   Connection& c_;
   std::string user_;
   std::string now_;
+  struct LogEntry {
+    char op = 0;
+    std::optional<PropRow> before, after;
+  };
+  std::vector<LogEntry> log_;
   std::set<ServiceId> touched_;
   std::map<std::string, bool> legs_, classes_, cycles_;
   std::map<std::string, std::optional<Product>> products_;

@@ -64,36 +64,58 @@ bool SameNamesInOrder(const Record& a, const Record& b) {
 
 // --- decoding --------------------------------------------------------------
 
-void ReadRecord(JsonReader& r, const std::string& where, Record& record) {
+// The names of the last record that passed NameProblem: a delta names the
+// same fields in every record, so most records need no check of their own.
+struct CheckedNames {
+  std::vector<std::string> names;
+
+  bool Match(const Record& record) const {
+    if (names.empty() || record.size() != names.size()) return false;
+    for (std::size_t i = 0; i < names.size(); ++i)
+      if (record[i].first != names[i]) return false;
+    return true;
+  }
+  void Remember(const Record& record) {
+    names.clear();
+    for (const auto& [name, value] : record) names.push_back(name);
+  }
+};
+
+// `where` names the record in messages; it is built only when one is needed.
+template <class Where>
+void ReadRecord(JsonReader& r, const Where& where, Record& record, CheckedNames& checked) {
   const Token t = r.Peek();
-  if (t != Token::ObjectStart) r.Fail(where + " must be an object, got " + DescribeToken(t));
+  if (t != Token::ObjectStart) r.Fail(where() + " must be an object, got " + DescribeToken(t));
   r.BeginObject();
+  record.reserve(checked.names.size());
   std::string name;
   while (r.NextMember(name)) {
     const Token v = r.Peek();
     if (v != Token::String && v != Token::Number && v != Token::Null) {
-      r.Fail(where + ", field " + Quoted(name) + ": expected null, a number or a string, got " + DescribeToken(v));
+      r.Fail(where() + ", field " + Quoted(name) + ": expected null, a number or a string, got " + DescribeToken(v));
     }
     Value value = r.ReadScalar();
     record.emplace_back(std::move(name), std::move(value));
   }
-  if (const std::string problem = NameProblem(record); !problem.empty()) r.Fail(where + ": " + problem);
+  if (checked.Match(record)) return;
+  if (const std::string problem = NameProblem(record); !problem.empty()) r.Fail(where() + ": " + problem);
+  checked.Remember(record);
 }
 
-Change ReadChange(JsonReader& r, std::size_t index) {
-  const std::string where = ChangeAt(index);
+Change ReadChange(JsonReader& r, std::size_t index, CheckedNames& checked) {
+  auto where = [index] { return ChangeAt(index); };
   const Token t = r.Peek();
-  if (t != Token::ObjectStart) r.Fail(where + ": expected an object, got " + DescribeToken(t));
+  if (t != Token::ObjectStart) r.Fail(where() + ": expected an object, got " + DescribeToken(t));
   r.BeginObject();
   Change change;
   bool haveOp = false, haveOld = false, haveNew = false;
   std::string member;
   while (r.NextMember(member)) {
     if (member == "op") {
-      if (haveOp) r.Fail(where + ": duplicate member 'op'");
+      if (haveOp) r.Fail(where() + ": duplicate member 'op'");
       haveOp = true;
       const Token v = r.Peek();
-      if (v != Token::String) r.Fail(where + ": 'op' must be a string, got " + DescribeToken(v));
+      if (v != Token::String) r.Fail(where() + ": 'op' must be a string, got " + DescribeToken(v));
       const std::string op = r.ReadString();
       if (op == "insert") {
         change.op = ChangeOp::Insert;
@@ -102,26 +124,29 @@ Change ReadChange(JsonReader& r, std::size_t index) {
       } else if (op == "delete") {
         change.op = ChangeOp::Delete;
       } else {
-        r.Fail(where + ": unknown op " + Quoted(op));
+        r.Fail(where() + ": unknown op " + Quoted(op));
       }
     } else if (member == "old" || member == "new") {
       const bool isOld = member == "old";
       bool& seen = isOld ? haveOld : haveNew;
-      if (seen) r.Fail(where + ": duplicate member " + Quoted(member));
+      if (seen) r.Fail(where() + ": duplicate member " + Quoted(member));
       seen = true;
-      ReadRecord(r, where + ", " + Quoted(member), isOld ? change.oldValues : change.newValues);
+      ReadRecord(
+          r, [&] { return where() + ", " + Quoted(isOld ? "old" : "new"); },
+          isOld ? change.oldValues : change.newValues, checked);
     } else {
-      r.Fail(where + ": unknown member " + Quoted(member));
+      r.Fail(where() + ": unknown member " + Quoted(member));
     }
   }
   // "op" may come after the records, so they are matched to it here.
-  if (!haveOp) r.Fail(where + ": missing member 'op'");
-  if (TakesOld(change.op) && !haveOld) r.Fail(where + ": missing member 'old'");
-  if (TakesNew(change.op) && !haveNew) r.Fail(where + ": missing member 'new'");
-  if (!TakesOld(change.op) && haveOld) r.Fail(where + ": an insert takes no 'old'");
-  if (!TakesNew(change.op) && haveNew) r.Fail(where + ": a delete takes no 'new'");
-  if (change.op == ChangeOp::Modify && !detail::SameNameSet(Names(change.oldValues), Names(change.newValues))) {
-    r.Fail(where + ": 'old' and 'new' name different fields");
+  if (!haveOp) r.Fail(where() + ": missing member 'op'");
+  if (TakesOld(change.op) && !haveOld) r.Fail(where() + ": missing member 'old'");
+  if (TakesNew(change.op) && !haveNew) r.Fail(where() + ": missing member 'new'");
+  if (!TakesOld(change.op) && haveOld) r.Fail(where() + ": an insert takes no 'old'");
+  if (!TakesNew(change.op) && haveNew) r.Fail(where() + ": a delete takes no 'new'");
+  if (change.op == ChangeOp::Modify && !SameNamesInOrder(change.oldValues, change.newValues) &&
+      !detail::SameNameSet(Names(change.oldValues), Names(change.newValues))) {
+    r.Fail(where() + ": 'old' and 'new' name different fields");
   }
   return change;
 }
@@ -226,7 +251,8 @@ ChangeLog DecodeChangeLog(std::string_view json) {
     const Token t = r.Peek();
     if (t != Token::ArrayStart) r.Fail(std::string("'changes' must be an array, got ") + DescribeToken(t));
     r.BeginArray();
-    while (r.NextElement()) log.changes.push_back(ReadChange(r, log.changes.size()));
+    CheckedNames checked;
+    while (r.NextElement()) log.changes.push_back(ReadChange(r, log.changes.size(), checked));
   }
   r.ExpectEnd();
   if (!haveChanges) Throw("missing member 'changes'");
