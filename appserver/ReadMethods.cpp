@@ -6,6 +6,7 @@
 #include "appserver/Fields.h"
 #include "appserver/RangeRules.h"
 #include "appserver/Replies.h"
+#include "appserver/ServiceKey.h"
 #include "packet/JsonWriter.h"
 #include "rpc/Dispatcher.h"
 
@@ -21,9 +22,6 @@ constexpr Kind N = Kind::Number;
 const std::string kAirline =
     "CDCIA = COALESCE((SELECT CDCIA FROM COMPANHIA WHERE CDCIA = :cdcia), "
     "(SELECT CDCIA FROM COMPANHIA WHERE SGCIA = :sgcia))";
-// One service of one leg; parameters branch, airline, flight, leg, service.
-const std::string kServiceKey =
-    "CDFILIAL = :filial AND CDCIA = :cdcia AND NRVOO = :nrvoo AND CDTRECHO = :cdtrecho AND CDSERVICO = :servico";
 
 const StatementDef kCompanhia{
     "SELECT C.CDCIA, C.SGCIA, C.NMCIA, T.NRVOO, T.BASEORI, T.BASEDES, T.CDEQUIP, T.DSTRECHO, T.CDTRECHO, "

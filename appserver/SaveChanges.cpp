@@ -11,6 +11,7 @@
 #include "appserver/ChangeRecords.h"
 #include "appserver/RangeRules.h"
 #include "appserver/Replies.h"
+#include "appserver/ServiceKey.h"
 
 namespace appserver {
 
@@ -19,9 +20,7 @@ namespace {
 constexpr Kind T = Kind::Text;
 constexpr Kind N = Kind::Number;
 
-const std::string kPk =
-    "CDFILIAL = :filial AND CDCIA = :cdcia AND NRVOO = :nrvoo AND CDTRECHO = :cdtrecho AND CDSERVICO = :servico "
-    "AND QTPAXDE = :qtpaxde AND QTPAXATE = :qtpaxate";
+const std::string kPk = kServiceKey + " AND QTPAXDE = :qtpaxde AND QTPAXATE = :qtpaxate";
 const std::vector<Kind> kPkKinds{T, T, T, T, T, N, N};
 const std::vector<Kind> kRowKinds{T, T, T, T, T, N, N, T, T, N};
 
@@ -56,8 +55,7 @@ const StatementDef kUpdate{
         kPk,
     {T, T, T, T, T, N, N, T, T, N, T, T, T, T, T, N, N}};
 const StatementDef kServiceRanges{
-    "SELECT QTPAXDE, QTPAXATE FROM PROPSERVICO WHERE CDFILIAL = :filial AND CDCIA = :cdcia AND NRVOO = :nrvoo "
-    "AND CDTRECHO = :cdtrecho AND CDSERVICO = :servico",
+    "SELECT QTPAXDE, QTPAXATE FROM PROPSERVICO WHERE " + kServiceKey,
     {T, T, T, T, T},
     {N, N}};
 const StatementDef kLeg{
