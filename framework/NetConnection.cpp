@@ -1,0 +1,100 @@
+#include "framework/NetConnection.h"
+
+#include <stdexcept>
+
+#include "framework/Helpers.h"
+#include "framework/Host.h"
+#include "rpc/Client.h"
+#include "toolkit/controls/Application.h"
+#include "toolkit/controls/DialogService.h"
+
+namespace framework {
+
+namespace {
+
+CallObserver*& Observer() {
+  static CallObserver* observer = nullptr;
+  return observer;
+}
+
+}  // namespace
+
+TNetConnection::TNetConnection(toolkit::Component* owner) : Component(owner) {}
+
+TNetConnection::~TNetConnection() = default;
+
+void TNetConnection::SetCallObserver(CallObserver* observer) { Observer() = observer; }
+
+std::string TNetConnection::ConnectFailure(const std::string& reason) const {
+  return "Não foi possível conectar ao servidor de aplicação " + host_ + ":" + std::to_string(port_) + "\n" + reason;
+}
+
+// Runs BeforeConnect and opens the connection; on failure leaves it closed
+// and puts the user's text into failure.
+bool TNetConnection::Open(std::string& failure) {
+  if (BeforeConnect) {
+    NotifyEvent before = BeforeConnect;
+    before(*this);
+  }
+  if (port_ <= 0 || port_ > 65535) {
+    failure = ConnectFailure("Porta inválida: " + std::to_string(port_));
+    return false;
+  }
+  try {
+    auto client = std::make_unique<rpc::Client>(host_, static_cast<std::uint16_t>(port_));
+    client->Connect(serverName_, framework::Host().user, framework::Host().token);
+    client_ = std::move(client);
+  } catch (const rpc::TransportError& e) {
+    failure = ConnectFailure(e.what());
+    return false;
+  } catch (const rpc::RpcError& e) {
+    failure = ConnectFailure(e.what());
+    return false;
+  }
+  connected_ = true;
+  if (AfterConnect) {
+    NotifyEvent after = AfterConnect;
+    after(*this);
+  }
+  return true;
+}
+
+void TNetConnection::SetConnected(bool connected) {
+  if (connected == connected_) return;
+  if (!connected) {
+    client_.reset();
+    connected_ = false;
+    if (AfterDisconnect) {
+      NotifyEvent after = AfterDisconnect;
+      after(*this);
+    }
+    return;
+  }
+  std::string failure;
+  if (Open(failure)) return;
+  if (throwException_) throw std::runtime_error(failure);
+  toolkit::Application::Instance().Dialogs().ShowError(failure);
+}
+
+ServerAnswer TNetConnection::Call(const std::string& method, const std::vector<rpc::Param>& params) {
+  if (Observer()) Observer()->Called(method, params);
+  if (!connected_) {
+    std::string failure;
+    if (!Open(failure)) return ServerAnswer::Failure(0, failure);
+  }
+  try {
+    rpc::Reply reply = client_->Call(method, params);
+    return ServerAnswer::Success(std::move(reply.resultJson), std::move(reply.byrefJson));
+  } catch (const rpc::RpcError& e) {
+    return ServerAnswer::Failure(e.Code(), e.what());
+  } catch (const rpc::TransportError& e) {
+    // Closed, so that the next call connects anew through BeforeConnect,
+    // which may point it elsewhere.
+    client_.reset();
+    connected_ = false;
+    return ServerAnswer::Failure(0, "Falha na comunicação com o servidor de aplicação " + host_ + ":" +
+                                        std::to_string(port_) + "\n" + e.what());
+  }
+}
+
+}  // namespace framework

@@ -1,0 +1,155 @@
+#include "framework/PadraoGrid.h"
+
+#include "framework/Helpers.h"
+
+namespace framework {
+
+namespace {
+
+template <class T>
+T* Make(toolkit::Component* owner, const char* name, toolkit::Container* parent = nullptr) {
+  auto* component = new T(owner);
+  component->SetName(name);
+  if constexpr (std::is_base_of_v<toolkit::Control, T>) {
+    if (parent) component->SetParent(parent);
+  }
+  return component;
+}
+
+struct CommandText {
+  const char* caption;
+  const char* hint;
+};
+
+}  // namespace
+
+/*!
+  Builds the command bar, the menu, the data area and the navigator, and
+  binds every handler to its event. The command rule starts from the
+  inactive state: everything but sbtSair is off until data arrives.
+*/
+TfrmPadraoGrid::TfrmPadraoGrid(toolkit::Component* owner) : Form(owner) {
+  dtsPadrao = Make<toolkit::DataSource>(this, "dtsPadrao");
+  msgPadrao = Make<TMessages>(this, "msgPadrao");
+  msgMensagensPadroes = Make<TMessages>(this, "msgMensagensPadroes");
+  msgMensagensPadroes->Add("Excl", "Confirma exclusão?");
+  msgMensagensPadroes->Add("Canc", "Cancelar operação?");
+  msgMensagensPadroes->Add("Cia_Nao_Cad", "Companhia não cadastrada.");
+  BuildCommandBar();
+  BuildMenu();
+  BuildDataArea();
+  BindHandlers();
+  SetKeyPreview(true);
+  ApplyCommandRule();
+}
+
+TfrmPadraoGrid::~TfrmPadraoGrid() = default;
+
+void TfrmPadraoGrid::BuildCommandBar() {
+  panMenu = Make<toolkit::Panel>(this, "panMenu", this);
+  panMenu->SetAlign(toolkit::Align::alTop);
+  panMenu->SetHeight(30);
+  auto button = [this](const char* name, CommandText text) {
+    auto* b = Make<toolkit::Button>(this, name, panMenu);
+    b->SetCaption(text.caption);
+    b->SetHint(text.hint);
+    return b;
+  };
+  sbtIncluir = button("sbtIncluir", {"Incluir", "Incluir (F2)"});
+  sbtAlterar = button("sbtAlterar", {"Alterar", "Alterar (F3)"});
+  sbtExcluir = button("sbtExcluir", {"Excluir", "Excluir (F4)"});
+  sbtVerificar = button("sbtVerificar", {"Verificar", "Verificar (F5)"});
+  sbtProcurar = button("sbtProcurar", {"Procurar", "Procurar (F6)"});
+  sbtImprimir = button("sbtImprimir", {"Imprimir", "Imprimir (F7)"});
+  sbtCancelar = button("sbtCancelar", {"Cancelar", "Cancelar (F8)"});
+  sbtConfirmar = button("sbtConfirmar", {"Confirmar", "Confirmar (F9)"});
+  sbtSair = button("sbtSair", {"Sair", "Sair"});
+  lblCodTela = Make<toolkit::Label>(this, "lblCodTela", panMenu);
+}
+
+void TfrmPadraoGrid::BuildMenu() {
+  mnuPrincipal = Make<toolkit::MainMenu>(this, "mnuPrincipal");
+  mnuManutencao = Make<toolkit::MenuItem>(this, "mnuManutencao");
+  mnuManutencao->SetCaption("&Manutenção");
+  mnuPrincipal->Add(mnuManutencao);
+  auto item = [this](const char* name, const char* caption) {
+    auto* i = Make<toolkit::MenuItem>(this, name);
+    i->SetCaption(caption);
+    mnuManutencao->Add(i);
+    return i;
+  };
+  mnuIncluir = item("mnuIncluir", "&Incluir");
+  mnuAlterar = item("mnuAlterar", "&Alterar");
+  mnuExcluir = item("mnuExcluir", "&Excluir");
+  mnuProcurar = item("mnuProcurar", "&Procurar");
+  mnuVerificar = item("mnuVerificar", "&Verificar");
+  mnuCancelar = item("mnuCancelar", "&Cancelar");
+  mnuConfirmar = item("mnuConfirmar", "C&onfirmar");
+  SetMenu(mnuPrincipal);
+}
+
+void TfrmPadraoGrid::BuildDataArea() {
+  pgcPadrao = Make<toolkit::PageControl>(this, "pgcPadrao", this);
+  pgcPadrao->SetAlign(toolkit::Align::alClient);
+  tshPadrao = Make<toolkit::TabSheet>(this, "tshPadrao");
+  tshPadrao->SetPageControl(pgcPadrao);
+  scbFolhaDados = Make<toolkit::ScrollBox>(this, "scbFolhaDados", tshPadrao);
+  scbFolhaDados->SetAlign(toolkit::Align::alClient);
+  dbgPadrao = Make<toolkit::DBGrid>(this, "dbgPadrao", scbFolhaDados);
+  dbgPadrao->SetAlign(toolkit::Align::alClient);
+  dbgPadrao->SetDataSource(dtsPadrao);
+  panNavigator = Make<toolkit::Panel>(this, "panNavigator", this);
+  panNavigator->SetAlign(toolkit::Align::alBottom);
+  panNavigator->SetHeight(25);
+  dbtNome = Make<toolkit::DBText>(this, "dbtNome", panNavigator);
+  dbtNome->SetDataSource(dtsPadrao);
+  dbnPadrao = Make<toolkit::DBNavigator>(this, "dbnPadrao", panNavigator);
+  dbnPadrao->SetDataSource(dtsPadrao);
+}
+
+void TfrmPadraoGrid::BindHandlers() {
+  OnCreate = [this](toolkit::Control& s) { FormCreate(s); };
+  OnClose = [this](toolkit::Control& s, toolkit::CloseAction& a) { FormClose(s, a); };
+  OnKeyDown = [this](toolkit::Control& s, toolkit::Word& k, toolkit::ShiftState sh) { FormKeyDown(s, k, sh); };
+  dbgPadrao->OnKeyPress = [this](toolkit::Control& s, char32_t& k) { dbgPadraoKeyPress(s, k); };
+  dtsPadrao->OnStateChange = [this](toolkit::DataSource& s) { dtsPadraoStateChange(s); };
+  using Handler = void (TfrmPadraoGrid::*)(toolkit::Control&);
+  auto bind = [this](toolkit::Button* button, toolkit::MenuItem* item, Handler handler) {
+    button->OnClick = [this, handler](toolkit::Control& s) { (this->*handler)(s); };
+    // The menu item acts as its button: handlers see the button as sender.
+    if (item) item->OnClick = [this, handler, button](toolkit::MenuItem&) { (this->*handler)(*button); };
+  };
+  bind(sbtIncluir, mnuIncluir, &TfrmPadraoGrid::sbtIncluirClick);
+  bind(sbtAlterar, mnuAlterar, &TfrmPadraoGrid::sbtAlterarClick);
+  bind(sbtExcluir, mnuExcluir, &TfrmPadraoGrid::sbtExcluirClick);
+  bind(sbtProcurar, mnuProcurar, &TfrmPadraoGrid::sbtProcurarClick);
+  bind(sbtVerificar, mnuVerificar, &TfrmPadraoGrid::sbtVerificarClick);
+  bind(sbtCancelar, mnuCancelar, &TfrmPadraoGrid::sbtCancelarClick);
+  bind(sbtConfirmar, mnuConfirmar, &TfrmPadraoGrid::sbtConfirmarClick);
+  bind(sbtImprimir, nullptr, &TfrmPadraoGrid::sbtImprimirClick);
+  bind(sbtSair, nullptr, &TfrmPadraoGrid::sbtSairClick);
+}
+
+toolkit::DataSet* TfrmPadraoGrid::GridDataSet() const { return dtsPadrao->DataSet(); }
+
+void TfrmPadraoGrid::SetCommand(toolkit::Button* button, toolkit::MenuItem* item, bool enabled) {
+  if (item) item->SetEnabled(enabled);
+  button->SetEnabled(enabled);
+}
+
+void TfrmPadraoGrid::ApplyCommandRule() {
+  const toolkit::DataSetState state = dtsPadrao->State();
+  const bool browse = state == toolkit::DataSetState::dsBrowse;
+  const bool editing = state == toolkit::DataSetState::dsEdit || state == toolkit::DataSetState::dsInsert;
+  const bool rows = browse && !GridDataSet()->IsEmpty();
+  SetCommand(sbtIncluir, mnuIncluir, browse);
+  SetCommand(sbtAlterar, mnuAlterar, rows);
+  SetCommand(sbtExcluir, mnuExcluir, rows);
+  SetCommand(sbtProcurar, mnuProcurar, rows);
+  SetCommand(sbtVerificar, mnuVerificar, rows);
+  SetCommand(sbtImprimir, nullptr, rows);
+  SetCommand(sbtCancelar, mnuCancelar, editing);
+  SetCommand(sbtConfirmar, mnuConfirmar, editing);
+}
+
+}  // namespace framework

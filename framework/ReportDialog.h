@@ -1,0 +1,61 @@
+#pragma once
+// The report designer dialog of a report screen: the report it runs, the
+// parameters the report declares, and the event in which the screen fills
+// them before the query runs.
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+#include "framework/Query.h"
+#include "toolkit/controls/Component.h"
+
+namespace toolkit { class Form; }
+
+namespace framework {
+
+// The parameters a report declares, set by name as strings.
+class TReportParams {
+ public:
+  // Declares a parameter (null until set); an existing one is kept.
+  void Declare(std::string name);
+  bool Exists(std::string_view name) const;
+  // Throws std::invalid_argument naming the parameter when it is not
+  // declared.
+  TParam& ParamByName(std::string_view name);
+  const std::vector<TParam>& Items() const { return params_; }
+  void Clear() { params_.clear(); }
+
+ private:
+  std::vector<TParam> params_;
+};
+
+// True when the report declares the parameter (case-insensitive).
+bool ExistParam(const TReportParams& params, std::string_view name);
+
+class TReportDesignerDialog : public toolkit::Component {
+ public:
+  using QueryParamsEvent = std::function<void(TReportDesignerDialog& sender, TReportParams& params)>;
+
+  explicit TReportDesignerDialog(toolkit::Component* owner = nullptr) : Component(owner) {}
+
+  // The report code ("Ate116"): the definition is reports/<code>.json.
+  const std::string& ReportName() const { return reportName_; }
+  void SetReportName(std::string name) { reportName_ = std::move(name); }
+  // The screen the report screen was opened from.
+  toolkit::Form* MainForm() const { return mainForm_; }
+  void SetMainForm(toolkit::Form* form) { mainForm_ = form; }
+
+  TReportParams& Params() { return params_; }
+  QueryParamsEvent BeforeGetQueryParams;
+
+  // Declares the given parameters afresh (all null), then lets
+  // BeforeGetQueryParams fill them.
+  void PrepareParams(const std::vector<std::string>& names);
+
+ private:
+  std::string reportName_;
+  toolkit::Form* mainForm_ = nullptr;
+  TReportParams params_;
+};
+
+}  // namespace framework
