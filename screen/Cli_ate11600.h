@@ -1,0 +1,163 @@
+#pragma once
+// Unit Cli_ate11600: the main screen "Proporção de Serviço por Passageiro"
+// (ATE11600). It keeps, for one flight context (branch, airline, flight,
+// leg), the services of the flight and the passenger ranges of each
+// service, read from and saved to the application server.
+#include <string>
+
+#include "framework/LookupButton.h"
+#include "framework/NetConnection.h"
+#include "framework/PadraoGrid.h"
+#include "framework/Query.h"
+#include "toolkit/controls/ComboBox.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/data/ClientDataSet.h"
+
+class TfrmPropPass : public framework::TfrmPadraoGrid {
+ public:
+  explicit TfrmPropPass(toolkit::Component* owner = nullptr);
+
+  // --- header --------------------------------------------------------------
+  toolkit::Panel* panPlaVooCia;
+  toolkit::Label *lblfilial, *lblCia, *Label1;
+  toolkit::MaskEdit *edtfilial, *medSgCia, *medNrVoo;
+  toolkit::Edit *edtNmfilial, *edtPrefixo, *edtEquip;
+  framework::TBtnPesquisa *btnfilial, *btpSgCompanhia;
+  toolkit::ComboBox* cbbTrecho;
+  // --- data area -----------------------------------------------------------
+  toolkit::Splitter* splQtdePropServico;
+  toolkit::DBGrid* dbgQtdePropServico;
+  // --- client datasets and their fields --------------------------------------
+  toolkit::ClientDataSet* cdsPropServico;
+  toolkit::Field *cdsPropServicoCDARVPROD, *cdsPropServicoCDSERVICO, *cdsPropServicoNMPRODUTO,
+      *cdsPropServicoSGCLASSE, *cdsPropServicoIDCICLO, *cdsPropServicoCDCIA, *cdsPropServicoNMCIA,
+      *cdsPropServicoCDCLASSE, *cdsPropServicoCDCICLO, *cdsPropServicoCDFILIAL, *cdsPropServicoCDTRECHO,
+      *cdsPropServicoNRVOO;
+  toolkit::ClientDataSet* cdsQtdePropServico;
+  toolkit::Field *cdsQtdePropServicoCDSERVICO, *cdsQtdePropServicoCDCIA, *cdsQtdePropServicoQTPAXDE,
+      *cdsQtdePropServicoQTSERVICO, *cdsQtdePropServicoQTPAXATE, *cdsQtdePropServicoCDCICLO,
+      *cdsQtdePropServicoCDFILIAL, *cdsQtdePropServicoCDCLASSE, *cdsQtdePropServicoNRVOO,
+      *cdsQtdePropServicoCDTRECHO;
+  toolkit::ClientDataSet* cdsCompanhia;
+  toolkit::Field *cdsCompanhiaCDCIA, *cdsCompanhiaSGCIA, *cdsCompanhiaNMCIA, *cdsCompanhiaNRVOO,
+      *cdsCompanhiaBASEORI, *cdsCompanhiaBASEDES, *cdsCompanhiaCDEQUIP, *cdsCompanhiaDSTRECHO,
+      *cdsCompanhiaCDTRECHO, *cdsCompanhiaSGPREFIXO, *cdsCompanhiaSGEQUIP;
+  toolkit::ClientDataSet* cdsListaTrecho;
+  toolkit::Field *cdsListaTrechoCDTRECHO, *cdsListaTrechoDSTRECHO;
+  toolkit::ClientDataSet *cdsValidaServ, *cdsMaiorPax, *cdsFindProp, *cdsTestaPropSe;
+  toolkit::Field *cdsValidaServCDSERVICO, *cdsMaiorPaxMAXPAX, *cdsFindPropCONT, *cdsTestaPropSePAX;
+  // --- lookups on the general database ---------------------------------------
+  framework::TADOIBQuery *qryFilial, *qryClasse, *qryServicoCiaPesq, *qryCiclo;
+  toolkit::Field *qryFilialCDFILIAL, *qryFilialNMFILIAL;
+  toolkit::Field *qryClasseSGCLASSE, *qryClasseDSCLASSECIA, *qryClasseCDCLASSE;
+  toolkit::Field *qryServicoCiaPesqCDARVPROD, *qryServicoCiaPesqCDCIA, *qryServicoCiaPesqCDPRODUTO,
+      *qryServicoCiaPesqNMPRODUTO, *qryServicoCiaPesqSGCLASSE, *qryServicoCiaPesqIDCICLO;
+  toolkit::Field *qryCicloCDCICLO, *qryCicloIDCICLO;
+  // --- data sources and the server connection ------------------------------
+  toolkit::DataSource *dtsQtdePropServico, *dtsCompanhia, *dtsServicoCiaPesq, *dtsFilial, *dtsClasse, *dtsCiclo;
+  framework::TNetConnection* netPropPass;
+
+  // --- lifecycle -----------------------------------------------------------
+  void FormCreate(toolkit::Control& sender) override;
+  void FormActivate(toolkit::Control& sender);
+  void FormClose(toolkit::Control& sender, toolkit::CloseAction& action) override;
+  void FormKeyDown(toolkit::Control& sender, toolkit::Word& key, toolkit::ShiftState shift) override;
+  void netPropPassBeforeConnect(framework::TNetConnection& sender);
+  // The command rule while the range grid is in use.
+  void HabilitaBotoes();
+
+  // --- legs ------------------------------------------------------------------
+  // The leg code ("COD") or description ("DES") at a position of the leg
+  // list; "" for a closed or empty list or another selector.
+  std::string SelecionaTrecho(int position, const std::string& selector);
+  // The position of the first leg whose field equals the value, or -1.
+  int RetornaIndiceTrecho(const std::string& fieldName, const std::string& value);
+
+  // --- header ----------------------------------------------------------------
+  void Vd_Filial(bool obligatory);
+  void edtfilialChange(toolkit::Control& sender);
+  void edtfilialExit(toolkit::Control& sender);
+  void btnfilialBeforePesq(toolkit::Control& sender, bool& proceed);
+  void btnfilialAfterPesq(toolkit::Control& sender);
+  void Vd_Companhia(bool obligatory, const std::string& kind);
+  void medSgCiaChange(toolkit::Control& sender);
+  void medSgCiaExit(toolkit::Control& sender);
+  void medNrVooChange(toolkit::Control& sender);
+  void medNrVooExit(toolkit::Control& sender);
+  void btpSgCompanhiaBeforePesq(toolkit::Control& sender, bool& proceed);
+  void btpSgCompanhiaAfterPesq(toolkit::Control& sender);
+  void panPlaVooCiaEnter(toolkit::Control& sender);
+  void panPlaVooCiaExit(toolkit::Control& sender);
+  void Preenche_Listaa_Trecho();
+
+  // --- services --------------------------------------------------------------
+  void Vd_CdServico(bool obligatory);
+  void Vd_SGCLASSE(bool obligatory);
+  void Vd_IDCICLO(bool obligatory);
+  void dbgPadraoEditButtonClick(toolkit::Control& sender);
+  void dbgPadraoColEnter(toolkit::Control& sender);
+  void dbgPadraoColExit(toolkit::Control& sender);
+  void dbgPadraoKeyPress(toolkit::Control& sender, char32_t& key) override;
+  void dbgPadraoExit(toolkit::Control& sender);
+  void cdsPropServicoBeforeInsert(toolkit::DataSet& dataSet);
+  void cdsPropServicoAfterInsert(toolkit::DataSet& dataSet);
+  void cdsPropServicoBeforePost(toolkit::DataSet& dataSet);
+  void cdsPropServicoAfterPost(toolkit::DataSet& dataSet);
+  void cdsPropServicoAfterCancel(toolkit::DataSet& dataSet);
+  void cdsPropServicoBeforeScroll(toolkit::DataSet& dataSet);
+  void cdsPropServicoAfterScroll(toolkit::DataSet& dataSet);
+  void cdsPropServicoCDSERVICOChange(toolkit::Field& sender);
+  void dtsPadraoStateChange(toolkit::DataSource& sender) override;
+
+  // --- ranges ----------------------------------------------------------------
+  void Vd_QtPaxAte(bool obligatory);
+  void cdsQtdePropServicoBeforePost(toolkit::DataSet& dataSet);
+  void dtsQtdePropServicoStateChange(toolkit::DataSource& sender);
+  void cdsQtdePropServicoAfterInsert(toolkit::DataSet& dataSet);
+  void cdsQtdePropServicoAfterEdit(toolkit::DataSet& dataSet);
+  void cdsQtdePropServicoAfterCancel(toolkit::DataSet& dataSet);
+  void cdsQtdePropServicoAfterPost(toolkit::DataSet& dataSet);
+  void dbgQtdePropServicoColExit(toolkit::Control& sender);
+  void dbgQtdePropServicoEnter(toolkit::Control& sender);
+  void scbFolhaDadosEnter(toolkit::Control& sender);
+  void dbgQtdePropServicoKeyDown(toolkit::Control& sender, toolkit::Word& key, toolkit::ShiftState shift);
+  void dbgQtdePropServicoKeyPress(toolkit::Control& sender, char32_t& key);
+
+  // --- commands ------------------------------------------------------------
+  void sbtIncluirClick(toolkit::Control& sender) override;
+  void sbtAlterarClick(toolkit::Control& sender) override;
+  void sbtConfirmarClick(toolkit::Control& sender) override;
+  void sbtVerificarClick(toolkit::Control& sender) override;
+  void sbtExcluirClick(toolkit::Control& sender) override;
+  void sbtCancelarClick(toolkit::Control& sender) override;
+  void sbtImprimirClick(toolkit::Control& sender) override;
+
+ private:
+  void BuildHeader();
+  void BuildHeaderBranch();
+  void BuildHeaderFlight();
+  void BuildDataArea();
+  void BuildServiceData();
+  void BuildRangeData();
+  void BuildFlightData();
+  void BuildAnswerData();
+  void BuildLookups();
+  void BuildLookupSql();
+  void BuildMessages();
+  void BindHandlers();
+  void BindDataSetHandlers();
+  void LoadRanges();
+};
+
+// The module's exports, with C linkage so that the host finds them by name.
+extern "C" {
+extern TfrmPropPass* frmPropPass;
+extern bool boStCriado;
+extern bool boActive;
+void CriaProporServPass();
+void IniProc();
+}
+
+// Unit start-up and shut-down, run by the package's Initialize/Finalize.
+void Cli_ate11600_Initialization();
+void Cli_ate11600_Finalization();

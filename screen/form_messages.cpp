@@ -1,0 +1,58 @@
+// The screen's message catalogue, in msgPadrao. The texts are the
+// screen's own, double blanks, backslash and missing full stop included.
+#include "screen/Cli_ate11600.h"
+
+namespace {
+
+struct Entry {
+  const char* key;
+  const char* text;
+};
+
+const Entry kMessages[] = {
+    {"Excl", "Confirma Exclusão?"},
+    {"primary_key", "Código já cadastrado."},
+    {"not_null_CDSERVICO", "Código deve ser informado."},
+    {"not_null_QTPAXDE", "Quantidade mínima de passageiros deve ser informada."},
+    {"not_null_QTPAXATE", "Pax máximo deve ser informado."},
+    {"Servico", "Serviço com Proporção Variável."},
+    {"PAXDE>PAXATE", "A quantidade máxima de passageiros não pode ser menor que quantidade mínima."},
+    {"TblVazia", "Tabela está vazia."},
+    {"QTSERVICO_space", "Campo Qte. Padrão não deve ultrapassar  4 caracteres."},
+    {"QTPAXATE_space", "Campo Pax Máximo não deve ultrapassar  4 caracteres."},
+    {"QTPAXDE_space", "Campo Pax Mínimo não deve ultrapassar  4 caracteres."},
+    {"RegDuplic", "Registro já existente."},
+    {"qtdeprod_empty", "Proporção de passageiros deve ser informada."},
+    {"serv_err", "Serviço não cadastrado."},
+    {"Cia_Nao_Cad", "Companhia não cadastrada."},
+    {"Excl_Serv_All", "Confirma a exclusão do serviço e todas as suas proporções?"},
+    {"quant_serv_null", "Qtde serviço deve ser informado."},
+    {"prop_exist", "Proporção já cadastrada para este serviço."},
+    {"cia", "Companhia"},
+    {"voo_erro", "Número do vôo não cadastrado."},
+    {"voos", "Vôos"},
+    {"Qtde_Existe", "Já existe quantidade de serviço cadastrada para %s passageiro(s) em outro intervalo."},
+    {"Interv_Existe", "Um intervalo de passageiros não pode sobrepor outro."},
+    {"Not_Serv", "Não há serviço cadastrado para a companhia informada."},
+    {"Cia_Obr", "Companhia deve ser informada"},
+    {"FILI_NI", "Filial deve ser informada."},
+    {"FILI_NC", "Filial não cadastrada."},
+    {"CLASSE_NI", "Classe deve ser informada."},
+    {"CLASSE_NC", "Classe não cadastrada."},
+    {"CICLO_NI", "Ciclo deve ser informado."},
+    {"CICLO_NC", "Ciclo não cadastrado."},
+    {"Not_CLASSE", "Não há classe cadastrada."},
+    {"Classe", "Classe"},
+    {"Not_Ciclo", "Não há ciclo cadastrado."},
+    {"Ciclo", "Ciclo"},
+    {"SERV_INV", "Classe e\\ou Ciclo já cadastrado para o serviço informado."},
+    {"Atual_Server", "Atualizando Servidor..."},
+    {"Voo_Nao_Cad", "Vôo não cadastrado."},
+    {"Voo_Obr", "Vôo deve ser informado."},
+};
+
+}  // namespace
+
+void TfrmPropPass::BuildMessages() {
+  for (const Entry& e : kMessages) msgPadrao->Add(e.key, e.text);
+}

@@ -1,0 +1,62 @@
+// Handlers of the header, the service list, the ranges and the commands.
+// They are bound to their events already; their work comes with the
+// header, service and range logic. The overrides of base-screen handlers
+// keep the base behaviour meanwhile.
+#include "screen/Cli_ate11600.h"
+
+void TfrmPropPass::Vd_Filial(bool) {}
+void TfrmPropPass::edtfilialChange(toolkit::Control&) {}
+void TfrmPropPass::edtfilialExit(toolkit::Control&) {}
+void TfrmPropPass::btnfilialBeforePesq(toolkit::Control&, bool&) {}
+void TfrmPropPass::btnfilialAfterPesq(toolkit::Control&) {}
+void TfrmPropPass::Vd_Companhia(bool, const std::string&) {}
+void TfrmPropPass::medSgCiaChange(toolkit::Control&) {}
+void TfrmPropPass::medSgCiaExit(toolkit::Control&) {}
+void TfrmPropPass::medNrVooChange(toolkit::Control&) {}
+void TfrmPropPass::medNrVooExit(toolkit::Control&) {}
+void TfrmPropPass::btpSgCompanhiaBeforePesq(toolkit::Control&, bool&) {}
+void TfrmPropPass::btpSgCompanhiaAfterPesq(toolkit::Control&) {}
+void TfrmPropPass::panPlaVooCiaEnter(toolkit::Control&) {}
+void TfrmPropPass::panPlaVooCiaExit(toolkit::Control&) {}
+void TfrmPropPass::Preenche_Listaa_Trecho() {}
+
+void TfrmPropPass::Vd_CdServico(bool) {}
+void TfrmPropPass::Vd_SGCLASSE(bool) {}
+void TfrmPropPass::Vd_IDCICLO(bool) {}
+void TfrmPropPass::dbgPadraoEditButtonClick(toolkit::Control&) {}
+void TfrmPropPass::dbgPadraoColEnter(toolkit::Control&) {}
+void TfrmPropPass::dbgPadraoColExit(toolkit::Control&) {}
+void TfrmPropPass::dbgPadraoKeyPress(toolkit::Control& sender, char32_t& key) {
+  TfrmPadraoGrid::dbgPadraoKeyPress(sender, key);
+}
+void TfrmPropPass::dbgPadraoExit(toolkit::Control&) {}
+void TfrmPropPass::cdsPropServicoBeforeInsert(toolkit::DataSet&) {}
+void TfrmPropPass::cdsPropServicoAfterInsert(toolkit::DataSet&) {}
+void TfrmPropPass::cdsPropServicoBeforePost(toolkit::DataSet&) {}
+void TfrmPropPass::cdsPropServicoAfterPost(toolkit::DataSet&) {}
+void TfrmPropPass::cdsPropServicoAfterCancel(toolkit::DataSet&) {}
+void TfrmPropPass::cdsPropServicoBeforeScroll(toolkit::DataSet&) {}
+void TfrmPropPass::cdsPropServicoAfterScroll(toolkit::DataSet&) {}
+void TfrmPropPass::cdsPropServicoCDSERVICOChange(toolkit::Field&) {}
+void TfrmPropPass::dtsPadraoStateChange(toolkit::DataSource& sender) { TfrmPadraoGrid::dtsPadraoStateChange(sender); }
+
+void TfrmPropPass::Vd_QtPaxAte(bool) {}
+void TfrmPropPass::cdsQtdePropServicoBeforePost(toolkit::DataSet&) {}
+void TfrmPropPass::dtsQtdePropServicoStateChange(toolkit::DataSource&) {}
+void TfrmPropPass::cdsQtdePropServicoAfterInsert(toolkit::DataSet&) {}
+void TfrmPropPass::cdsQtdePropServicoAfterEdit(toolkit::DataSet&) {}
+void TfrmPropPass::cdsQtdePropServicoAfterCancel(toolkit::DataSet&) {}
+void TfrmPropPass::cdsQtdePropServicoAfterPost(toolkit::DataSet&) {}
+void TfrmPropPass::dbgQtdePropServicoColExit(toolkit::Control&) {}
+void TfrmPropPass::dbgQtdePropServicoEnter(toolkit::Control&) {}
+void TfrmPropPass::scbFolhaDadosEnter(toolkit::Control&) {}
+void TfrmPropPass::dbgQtdePropServicoKeyDown(toolkit::Control&, toolkit::Word&, toolkit::ShiftState) {}
+void TfrmPropPass::dbgQtdePropServicoKeyPress(toolkit::Control&, char32_t&) {}
+
+void TfrmPropPass::sbtIncluirClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtIncluirClick(sender); }
+void TfrmPropPass::sbtAlterarClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtAlterarClick(sender); }
+void TfrmPropPass::sbtConfirmarClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtConfirmarClick(sender); }
+void TfrmPropPass::sbtVerificarClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtVerificarClick(sender); }
+void TfrmPropPass::sbtExcluirClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtExcluirClick(sender); }
+void TfrmPropPass::sbtCancelarClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtCancelarClick(sender); }
+void TfrmPropPass::sbtImprimirClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtImprimirClick(sender); }

@@ -1,0 +1,90 @@
+#include "server/ServerMethods.h"
+
+#include "packet/JsonReader.h"
+
+namespace server {
+
+namespace {
+
+using rpc::Param;
+
+Param S(const std::string& text) { return Param::String(text); }
+
+// Copies the strings the server sent back into the by-reference arguments;
+// positions it sent as anything else, or did not send, stay as they were.
+void TakeByRef(const framework::ServerAnswer& answer, const std::vector<std::pair<std::size_t, std::string*>>& refs) {
+  if (!answer.ok || answer.byrefJson.empty()) return;
+  packet::JsonReader reader(answer.byrefJson);
+  reader.BeginArray();
+  for (std::size_t i = 0; reader.NextElement(); ++i) {
+    std::string* target = nullptr;
+    for (const auto& [index, ref] : refs)
+      if (index == i) target = ref;
+    if (target && reader.Peek() == packet::JsonReader::Token::String)
+      *target = reader.ReadString();
+    else
+      reader.SkipValue();
+  }
+}
+
+}  // namespace
+
+framework::ServerAnswer GetCompanhia(framework::TNetConnection& net, const std::string& sgcia,
+                                     const std::string& allAirlines, const std::string& branch,
+                                     const std::string& flight, std::string& allFlights, const std::string& leg,
+                                     std::string& allLegs) {
+  framework::ServerAnswer answer =
+      net.Call("GetCompanhia", {S(sgcia), S(allAirlines), S(branch), S(flight), S(allFlights), S(leg), S(allLegs)});
+  TakeByRef(answer, {{4, &allFlights}, {6, &allLegs}});
+  return answer;
+}
+
+framework::ServerAnswer GetCompanhia(framework::TNetConnection& net, const std::string& sgcia,
+                                     const std::string& allAirlines, const std::string& branch) {
+  return net.Call("GetCompanhia", {S(sgcia), S(allAirlines), S(branch)});
+}
+
+framework::ServerAnswer GetPropServico(framework::TNetConnection& net, const std::string& branch,
+                                       const std::string& airline, const std::string& flight, const std::string& leg) {
+  return net.Call("GetPropServico", {S(branch), S(airline), S(flight), S(leg)});
+}
+
+framework::ServerAnswer GetQtdePropServico(framework::TNetConnection& net, const std::string& branch,
+                                           const std::string& airline, const std::string& service,
+                                           const std::string& serviceClass, const std::string& cycle,
+                                           const std::string& flight, const std::string& leg) {
+  return net.Call("GetQtdePropServico",
+                  {S(branch), S(airline), S(service), S(serviceClass), S(cycle), S(flight), S(leg)});
+}
+
+framework::ServerAnswer SetQtdePropServico(framework::TNetConnection& net, const std::string& deltaJson) {
+  return net.Call("SetQtdePropServico", {Param::Json(deltaJson)});
+}
+
+framework::ServerAnswer GetValidaServ(framework::TNetConnection& net, const std::string& service,
+                                      const std::string& branch, const std::string& airline,
+                                      const std::string& flight, const std::string& leg) {
+  return net.Call("GetValidaServ", {S(service), S(branch), S(airline), S(flight), S(leg)});
+}
+
+framework::ServerAnswer GetMaiorPax(framework::TNetConnection& net, const std::string& branch,
+                                    const std::string& airline, const std::string& service,
+                                    const std::string& flight, const std::string& leg) {
+  return net.Call("GetMaiorPax", {S(branch), S(airline), S(service), S(flight), S(leg)});
+}
+
+framework::ServerAnswer GetFindProp(framework::TNetConnection& net, const std::string& branch,
+                                    const std::string& airline, const std::string& service, double paxFrom,
+                                    double paxTo, const std::string& flight, const std::string& leg) {
+  return net.Call("GetFindProp", {S(branch), S(airline), S(service), Param::Number(paxFrom), Param::Number(paxTo),
+                                  S(flight), S(leg)});
+}
+
+framework::ServerAnswer GetTestaPropSe(framework::TNetConnection& net, const std::string& branch,
+                                       const std::string& airline, const std::string& service, double paxFrom,
+                                       double paxTo, const std::string& flight, const std::string& leg) {
+  return net.Call("GetTestaPropSe", {S(branch), S(airline), S(service), Param::Number(paxFrom),
+                                     Param::Number(paxTo), S(flight), S(leg)});
+}
+
+}  // namespace server
