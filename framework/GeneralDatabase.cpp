@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "appserver/db/DbSession.h"
+#include "appserver/db/Soci.h"
 
 namespace framework {
 
@@ -12,17 +13,32 @@ TGeneralConnection::TGeneralConnection(toolkit::Component* owner) : Component(ow
 
 TGeneralConnection::~TGeneralConnection() = default;
 
+namespace {
+
+// Both databases we run on take the default text: NVL exists on both
+// (registered on SQLite connections, created by the PostgreSQL schema).
+TSqlDialect QueryDialect(dbsession::Dialect dialect) {
+  switch (dialect) {
+    case dbsession::Dialect::Sqlite:
+    case dbsession::Dialect::Postgresql:
+      return TSqlDialect::Default;
+  }
+  throw std::logic_error("Unknown database dialect");
+}
+
+}  // namespace
+
 void TGeneralConnection::Open(const std::string& url) {
-  const dbsession::Location where = dbsession::ParseUrl(url);
-  session_ = dbsession::Open(where);
+  std::unique_ptr<soci::session> session = dbsession::Open(dbsession::ParseUrl(url));
+  dialect_ = QueryDialect(dbsession::DialectOf(*session));
+  session_ = std::move(session);
   url_ = url;
-  // Both databases we run on take the default text (NVL exists on both).
-  dialect_ = TSqlDialect::Default;
 }
 
 void TGeneralConnection::Close() {
   session_.reset();
   url_.clear();
+  dialect_ = TSqlDialect::Default;
 }
 
 soci::session& TGeneralConnection::Session() const {
@@ -34,11 +50,13 @@ TGeneralTransaction::TGeneralTransaction(TGeneralConnection& connection, toolkit
     : Component(owner), connection_(connection) {}
 
 TGeneralTransaction::~TGeneralTransaction() {
-  if (!active_) return;
+  // A closed connection took its transaction with it.
+  if (!active_ || !connection_.Connected()) return;
   try {
     connection_.Session().rollback();
-  } catch (const std::exception&) {
-    // A connection lost under the transaction has rolled it back already.
+  } catch (const soci::soci_error&) {
+    // A destructor cannot report; the database drops a transaction whose
+    // rollback failed when the session ends.
   }
 }
 
@@ -50,8 +68,9 @@ void TGeneralTransaction::StartTransaction() {
 
 void TGeneralTransaction::Commit() {
   if (!active_) throw std::logic_error("Transaction " + Name() + " is not active");
-  active_ = false;
+  // Still active when the commit fails, so that it is rolled back later.
   connection_.Session().commit();
+  active_ = false;
 }
 
 void TGeneralTransaction::Rollback() {

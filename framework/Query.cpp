@@ -1,11 +1,8 @@
 #include "framework/Query.h"
 
-#include <cmath>
-
 #include "appserver/db/Soci.h"
 #include "framework/LocalCache.h"
 #include "framework/QueryText.h"
-#include "toolkit/data/FloatText.h"
 
 namespace framework {
 
@@ -75,13 +72,36 @@ std::vector<std::string> TADOIBQuery::Tables() const {
   return querytext::FromTables(Joined(SQL(TSqlDialect::Default)));
 }
 
+// Every part is length-prefixed so that no value can run into the next one,
+// nulls are kept apart from empty strings, and the fields are part of the
+// key because the kept rows are shaped by them.
+std::string TADOIBQuery::CacheKey() const {
+  std::string key;
+  auto part = [&key](char kind, std::string_view text) {
+    key += kind;
+    key += std::to_string(text.size());
+    key += ':';
+    key += text;
+  };
+  part('Q', ActiveSQL());
+  for (const TParam& p : params_) {
+    if (p.IsNull())
+      part('N', "");
+    else
+      part('S', p.AsString());
+  }
+  for (int f = 0; f < FieldCount(); ++f) {
+    const toolkit::Field& field = Fields(f);
+    part('F', field.FieldName() + '/' + packet::FieldTypeName(field.DataType()) + '/' + std::to_string(field.Size()));
+  }
+  return key;
+}
+
 void TADOIBQuery::InternalOpen() {
   LocalCache& cache = LocalCache::Instance();
   const std::vector<std::string> tables = Tables();
   if (!cache.Caches(tables)) return LoadPacket(Run());
-  // Nulls and empty strings must not share a key.
-  std::string key = ActiveSQL();
-  for (const TParam& p : params_) key += p.IsNull() ? std::string("\x1fN") : "\x1fS" + p.AsString();
+  const std::string key = CacheKey();
   if (auto kept = cache.Find(key)) return LoadPacket(std::move(*kept));
   packet::DataPacket rows = Run();
   cache.Store(key, tables, rows);

@@ -61,7 +61,10 @@ class TADOIBQuery : public toolkit::DataSet {
 
  private:
   packet::DataPacket Run() const;
-  std::vector<int> MapColumns(const soci::row& row, packet::DataPacket& result) const;
+  const TParam& DeclaredParam(std::string_view name) const;
+  std::string CacheKey() const;
+  std::vector<int> MapColumns(const soci::row& row, const std::vector<packet::FieldType>& types,
+                              packet::DataPacket& result) const;
   static void SizeTextFields(packet::DataPacket& result);
   std::vector<std::vector<std::string>> dialectSql_;
   std::vector<TParam> params_;
@@ -69,7 +72,7 @@ class TADOIBQuery : public toolkit::DataSet {
 };
 
 // The parameter names of an SQL text, in order of first use: ":NAME"
-// outside quoted literals ("::" and ":=" are not parameters).
+// outside quoted literals and comments ("::" and ":=" are not parameters).
 std::vector<std::string> ParamNames(std::string_view sql);
 
 }  // namespace framework

@@ -29,11 +29,27 @@ std::size_t SkipQuoted(std::string_view sql, std::size_t i) {
   return sql.size();
 }
 
+// Skips a comment starting at i ("--" to the end of the line, or a block);
+// returns i itself when no comment starts there.
+std::size_t SkipComment(std::string_view sql, std::size_t i) {
+  if (sql.substr(i, 2) == "--") {
+    const std::size_t end = sql.find('\n', i);
+    return end == std::string_view::npos ? sql.size() : end + 1;
+  }
+  if (sql.substr(i, 2) == "/*") {
+    const std::size_t end = sql.find("*/", i + 2);
+    return end == std::string_view::npos ? sql.size() : end + 2;
+  }
+  return i;
+}
+
 std::vector<std::string> Words(std::string_view sql) {
   std::vector<std::string> words;
   for (std::size_t i = 0; i < sql.size();) {
     const char c = sql[i];
-    if (c == '\'' || c == '"') {
+    if (const std::size_t after = SkipComment(sql, i); after != i) {
+      i = after;
+    } else if (c == '\'' || c == '"') {
       i = SkipQuoted(sql, i);
       words.emplace_back("'");
     } else if (NameChar(c) || c == '.') {
@@ -60,6 +76,11 @@ std::vector<ParamPlace> FindParams(std::string_view sql) {
   std::vector<ParamPlace> places;
   for (std::size_t i = 0; i < sql.size();) {
     const char c = sql[i];
+    // The database ignores comments, so a ":NAME" there is no parameter.
+    if (const std::size_t after = SkipComment(sql, i); after != i) {
+      i = after;
+      continue;
+    }
     if (c == '\'' || c == '"') {
       i = SkipQuoted(sql, i);
       continue;

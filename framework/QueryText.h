@@ -6,7 +6,7 @@
 
 namespace framework::querytext {
 
-// One ":NAME" in the text, outside quoted literals.
+// One ":NAME" in the text, outside quoted literals and comments.
 struct ParamPlace {
   std::size_t begin;  // offset of ':'
   std::size_t end;    // one past the name

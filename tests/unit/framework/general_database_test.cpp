@@ -1,0 +1,120 @@
+// The general data module: its connection and its read transaction on a
+// demo database.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+
+#include "appserver/db/Soci.h"
+#include "demo_database.h"
+#include "framework/GeneralDatabase.h"
+#include "framework/Query.h"
+
+namespace {
+
+using framework::TGeneralConnection;
+using framework::TGeneralTransaction;
+
+class GeneralDatabase : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { demo_ = std::make_unique<framework_test::DemoDatabase>("general"); }
+  static void TearDownTestSuite() { demo_.reset(); }
+
+  // Branches as a lookup on the connection sees them.
+  int Branches() {
+    framework::TADOIBQuery q;
+    q.SetConnection(db.adcGeral);
+    q.AddStringField("CDFILIAL", 4);
+    q.SetSQL({"SELECT CDFILIAL FROM FILIAL"});
+    q.Open();
+    return q.RecordCount();
+  }
+  void AddBranch() { db.adcGeral->Session() << "INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('0099', 'Teste')"; }
+
+  static inline std::unique_ptr<framework_test::DemoDatabase> demo_;
+  framework::TdtmDBGeral db;
+};
+
+TEST_F(GeneralDatabase, ModuleHoldsOneConnectionUnderTwoNames) {
+  EXPECT_EQ(db.adcGeral, db.dtbGeral);
+  EXPECT_EQ(db.FindComponent("adcGeral"), db.adcGeral);
+  EXPECT_EQ(db.FindComponent("ibtGeral"), db.ibtGeral);
+  EXPECT_FALSE(db.adcGeral->Connected());
+  EXPECT_FALSE(db.ibtGeral->InTransaction());
+
+  auto* module = new framework::TdtmDBGeral();
+  framework::dtmDBGeral = module;
+  delete module;
+  EXPECT_EQ(framework::dtmDBGeral, nullptr);  // no dangling module for the screens
+}
+
+TEST_F(GeneralDatabase, OpenAndCloseTheConnection) {
+  TGeneralConnection& c = *db.adcGeral;
+  try {
+    c.Session();
+    ADD_FAILURE() << "a closed connection gave a session";
+  } catch (const std::logic_error& e) {
+    EXPECT_NE(std::string(e.what()).find("adcGeral"), std::string::npos) << e.what();
+  }
+  c.Open(demo_->Url());
+  EXPECT_TRUE(c.Connected());
+  EXPECT_EQ(c.Url(), demo_->Url());
+  EXPECT_EQ(c.Dialect(), framework::TSqlDialect::Default);
+  EXPECT_EQ(Branches(), 3);
+  c.Close();
+  EXPECT_FALSE(c.Connected());
+  EXPECT_TRUE(c.Url().empty());
+  EXPECT_THROW(c.Session(), std::logic_error);
+}
+
+TEST_F(GeneralDatabase, FailedOpenLeavesTheConnectionClosed) {
+  TGeneralConnection& c = *db.adcGeral;
+  EXPECT_THROW(c.Open("nowhere:at-all"), std::invalid_argument);
+  EXPECT_THROW(c.Open("sqlite:/nonexistent-folder-of-ate/general.db"), std::exception);
+  EXPECT_FALSE(c.Connected());
+  EXPECT_TRUE(c.Url().empty());
+}
+
+TEST_F(GeneralDatabase, TransactionCommitsOrRollsBack) {
+  db.adcGeral->Open(demo_->Url());
+  TGeneralTransaction& t = *db.ibtGeral;
+  t.StartTransaction();
+  EXPECT_TRUE(t.InTransaction());
+  EXPECT_THROW(t.StartTransaction(), std::logic_error);
+  AddBranch();
+  EXPECT_EQ(Branches(), 4);  // the lookups run inside it
+  t.Rollback();
+  EXPECT_FALSE(t.InTransaction());
+  EXPECT_EQ(Branches(), 3);
+  EXPECT_THROW(t.Rollback(), std::logic_error);
+  EXPECT_THROW(t.Commit(), std::logic_error);
+
+  t.StartTransaction();
+  AddBranch();
+  t.Commit();
+  EXPECT_FALSE(t.InTransaction());
+  db.adcGeral->Close();
+  db.adcGeral->Open(demo_->Url());
+  EXPECT_EQ(Branches(), 4);
+  db.adcGeral->Session() << "DELETE FROM FILIAL WHERE CDFILIAL = '0099'";
+}
+
+TEST_F(GeneralDatabase, ATransactionLeftActiveIsRolledBack) {
+  db.adcGeral->Open(demo_->Url());
+  {
+    TGeneralTransaction t(*db.adcGeral);
+    t.StartTransaction();
+    AddBranch();
+  }
+  EXPECT_EQ(Branches(), 3);
+  {
+    TGeneralTransaction t(*db.adcGeral);
+    t.StartTransaction();
+    AddBranch();
+    db.adcGeral->Close();  // the connection ends it first
+  }
+  db.adcGeral->Open(demo_->Url());
+  EXPECT_EQ(Branches(), 3);
+}
+
+}  // namespace
