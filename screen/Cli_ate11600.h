@@ -15,6 +15,9 @@
 
 class TfrmPropPass : public framework::TfrmPadraoGrid {
  public:
+  // Builds every component of the screen, owned by it and named, with its
+  // handlers bound. Throws std::logic_error when the host has not opened
+  // the general database (framework::dtmDBGeral), which the lookups use.
   explicit TfrmPropPass(toolkit::Component* owner = nullptr);
 
   // --- header --------------------------------------------------------------
@@ -58,12 +61,24 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   framework::TNetConnection* netPropPass;
 
   // --- lifecycle -----------------------------------------------------------
+  // Connects to the application server (a refusal is shown, not thrown),
+  // sets the product-code masks, fixes or frees the branch controls by the
+  // branch mode and shows the host's branch.
   void FormCreate(toolkit::Control& sender) override;
+  // Repaints; the first activation of the instance also loads the ranges of
+  // the header's context (a failed load propagates and is retried by the
+  // next activation).
   void FormActivate(toolkit::Control& sender);
+  // Clears boStCriado and disconnects; the base screen disposes of it.
   void FormClose(toolkit::Control& sender, toolkit::CloseAction& action) override;
+  // Alt+Page Down / Alt+Page Up: the range grid / the service grid takes
+  // the focus (when it can) and the key is consumed.
   void FormKeyDown(toolkit::Control& sender, toolkit::Word& key, toolkit::ShiftState shift) override;
+  // The host's server port and address.
   void netPropPassBeforeConnect(framework::TNetConnection& sender);
-  // The command rule while the range grid is in use.
+  // The command rule while the range grid is in use: include in browse,
+  // alter/delete/search/verify in browse with rows, cancel/confirm while
+  // editing; every button follows its menu item.
   void HabilitaBotoes();
 
   // --- legs ------------------------------------------------------------------
@@ -73,6 +88,8 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // The position of the first leg whose field equals the value, or -1.
   int RetornaIndiceTrecho(const std::string& fieldName, const std::string& value);
 
+  // Below: the handlers of the header, the service list, the ranges and
+  // the commands, each bound to its event by the form description.
   // --- header ----------------------------------------------------------------
   void Vd_Filial(bool obligatory);
   void edtfilialChange(toolkit::Control& sender);
@@ -146,10 +163,16 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void BuildMessages();
   void BindHandlers();
   void BindDataSetHandlers();
+  void ApplyBranchMode(bool bound);
+  void LoadHostBranch();
+  void AttachRangeStateChange();
   void LoadRanges();
 };
 
 // The module's exports, with C linkage so that the host finds them by name.
+// CriaProporServPass creates the screen once (boStCriado), shows it with
+// its window state restored and focuses the airline code; an error of the
+// creation or of the first activation propagates. IniProc calls it.
 extern "C" {
 extern TfrmPropPass* frmPropPass;
 extern bool boStCriado;

@@ -2,6 +2,7 @@
 // Small builders shared by the parts of the form description.
 #include <string>
 
+#include "framework/GeneralDatabase.h"
 #include "toolkit/controls/Component.h"
 #include "toolkit/controls/Container.h"
 #include "toolkit/data/DataSet.h"
@@ -40,5 +41,9 @@ inline toolkit::Field* FloatField(toolkit::DataSet* data, const char* name, cons
 }
 
 constexpr bool kHidden = false;
+
+// The host's general database connection, which the lookups run on. Throws
+// std::logic_error when the host has not opened it.
+framework::TGeneralConnection& GeneralConnection();
 
 }  // namespace screen_form

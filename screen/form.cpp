@@ -7,6 +7,7 @@
 using namespace screen_form;
 
 TfrmPropPass::TfrmPropPass(toolkit::Component* owner) : TfrmPadraoGrid(owner) {
+  GeneralConnection();  // refused before anything is built
   SetName("frmPropPass");
   SetCaption("Proporção de Serviço por Passageiro");
   SetFormStyle(toolkit::FormStyle::fsMDIChild);
@@ -102,5 +103,5 @@ void TfrmPropPass::BindDataSetHandlers() {
   cdsQtdePropServico->AfterEdit = [this](D& d) { cdsQtdePropServicoAfterEdit(d); };
   cdsQtdePropServico->AfterCancel = [this](D& d) { cdsQtdePropServicoAfterCancel(d); };
   cdsQtdePropServico->AfterPost = [this](D& d) { cdsQtdePropServicoAfterPost(d); };
-  dtsQtdePropServico->OnStateChange = [this](toolkit::DataSource& s) { dtsQtdePropServicoStateChange(s); };
+  AttachRangeStateChange();
 }

@@ -8,10 +8,14 @@
 
 using namespace screen_form;
 
-void TfrmPropPass::BuildLookups() {
+framework::TGeneralConnection& screen_form::GeneralConnection() {
   if (!framework::dtmDBGeral || !framework::dtmDBGeral->adcGeral->Connected())
-    throw std::logic_error("The host has not opened the general database (dtmDBGeral)");
-  framework::TGeneralConnection* general = framework::dtmDBGeral->adcGeral;
+    throw std::logic_error("TfrmPropPass: the host has not opened the general database (dtmDBGeral->adcGeral)");
+  return *framework::dtmDBGeral->adcGeral;
+}
+
+void TfrmPropPass::BuildLookups() {
+  framework::TGeneralConnection* general = &GeneralConnection();
 
   qryFilial = Make<framework::TADOIBQuery>(this, "qryFilial");
   qryFilialCDFILIAL = StrField(qryFilial, "CDFILIAL", 4, "Código");

@@ -1,6 +1,6 @@
-// The screen's life: the module entries that open it, creation, activation,
-// closing, the screen-wide keys, the connection's address and the command
-// rule while the range grid is in use.
+// The screen's life: creation, activation, closing, the screen-wide keys,
+// the connection's address and the command rule while the range grid is in
+// use.
 #include "framework/Helpers.h"
 #include "framework/Host.h"
 #include "framework/Picture.h"
@@ -8,72 +8,75 @@
 #include "server/ServerMethods.h"
 #include "toolkit/controls/Application.h"
 
-extern "C" {
-TfrmPropPass* frmPropPass = nullptr;
-bool boStCriado = false;
-bool boActive = false;
-}
-
 namespace {
-int unitStarts = 0;
-}
 
-void Cli_ate11600_Initialization() {
-  if (unitStarts++ == 0) boStCriado = false;
-}
+// Hides the wait indicator however the connect ends.
+class WaitIndicator {
+ public:
+  explicit WaitIndicator(toolkit::Form* over) : over_(over) { framework::ActiveShowAvi(over_, 0, ""); }
+  ~WaitIndicator() { framework::DeactiveShowAvi(over_); }
+  WaitIndicator(const WaitIndicator&) = delete;
+  WaitIndicator& operator=(const WaitIndicator&) = delete;
 
-void Cli_ate11600_Finalization() {
-  if (unitStarts > 0) --unitStarts;
-}
+ private:
+  toolkit::Form* over_;
+};
 
-extern "C" void CriaProporServPass() {
-  toolkit::Application& app = toolkit::Application::Instance();
-  app.SetCursor(toolkit::crHourGlass);
-  if (!boStCriado) {
-    // Stored before it is used, as the creation itself already reaches the
-    // screen through the variable.
-    frmPropPass = &app.CreateForm<TfrmPropPass>();
-    boStCriado = true;
-  }
-  frmPropPass->Show();
-  frmPropPass->SetWindowState(toolkit::WindowState::wsNormal);
-  app.SetCursor(toolkit::crDefault);
-  // While a range is open the header is locked; the focus then stays put
-  // instead of failing the reopening.
-  if (frmPropPass->medSgCia->CanFocus()) frmPropPass->medSgCia->SetFocus();
-}
-
-extern "C" void IniProc() { CriaProporServPass(); }
+}  // namespace
 
 void TfrmPropPass::FormCreate(toolkit::Control& sender) {
   TfrmPadraoGrid::FormCreate(sender);
-  framework::ActiveShowAvi(toolkit::Application::Instance().MainForm(), 0, "");
-  netPropPass->SetConnected(true);
-  framework::DeactiveShowAvi(toolkit::Application::Instance().MainForm());
+  {
+    WaitIndicator wait(toolkit::Application::Instance().MainForm());
+    // A refused connection is shown by the connection itself
+    // (ThrowException false); the screen opens all the same.
+    netPropPass->SetConnected(true);
+  }
   cdsPropServicoCDARVPROD->SetEditMask(framework::DBPict(0));
   qryServicoCiaPesqCDARVPROD->SetEditMask(framework::DBPict(0));
   boActive = false;
   const bool bound = framework::ModuFili();
-  for (toolkit::Control* c : std::initializer_list<toolkit::Control*>{lblfilial, edtfilial, btnfilial})
-    c->SetTag(bound ? framework::kTagFixed : 0);
-  for (toolkit::Control* c : std::initializer_list<toolkit::Control*>{lblfilial, edtfilial, btnfilial})
-    c->SetEnabled(!bound);
+  ApplyBranchMode(bound);
+  LoadHostBranch();
+  if (bound) medSgCia->SetFocus();
+}
+
+// Bound to the host's branch, the branch controls are fixed (Tag 99, so the
+// header's enabling leaves them off); otherwise they follow the header.
+void TfrmPropPass::ApplyBranchMode(bool bound) {
+  const std::initializer_list<toolkit::Control*> branch{lblfilial, edtfilial, btnfilial};
+  for (toolkit::Control* c : branch) c->SetTag(bound ? framework::kTagFixed : 0);
+  for (toolkit::Control* c : branch) c->SetEnabled(!bound);
+}
+
+void TfrmPropPass::LoadHostBranch() {
   qryFilial->Close();
   qryFilial->ParamByName("P_TCDFILIAL").SetAsString("");
   qryFilial->ParamByName("P_CDFILIAL").SetAsString(framework::FiliProc());
   qryFilial->Open();
   edtfilial->SetText(qryFilialCDFILIAL->AsString());
   edtNmfilial->SetText(qryFilialNMFILIAL->AsString());
-  if (bound) medSgCia->SetFocus();
 }
 
 void TfrmPropPass::FormActivate(toolkit::Control& /*sender*/) {
   Refresh();
   if (boActive) return;
-  dtsQtdePropServico->OnStateChange = nullptr;
-  LoadRanges();
-  dtsQtdePropServico->OnStateChange = [this](toolkit::DataSource& s) { dtsQtdePropServicoStateChange(s); };
+  {
+    // Loading the ranges runs no state-change handling. The handler comes
+    // back even when the load fails: the screen stays in use, and without
+    // it a range could be edited with the header unlocked.
+    struct Reattach {
+      TfrmPropPass& form;
+      ~Reattach() { form.AttachRangeStateChange(); }
+    } reattach{*this};
+    dtsQtdePropServico->OnStateChange = nullptr;
+    LoadRanges();
+  }
   boActive = true;
+}
+
+void TfrmPropPass::AttachRangeStateChange() {
+  dtsQtdePropServico->OnStateChange = [this](toolkit::DataSource& s) { dtsQtdePropServicoStateChange(s); };
 }
 
 // The ranges of the current service in the header's context.

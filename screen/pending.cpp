@@ -1,7 +1,8 @@
 // Handlers of the header, the service list, the ranges and the commands.
 // They are bound to their events already; their work comes with the
-// header, service and range logic. The overrides of base-screen handlers
-// keep the base behaviour meanwhile.
+// header, service, range and command logic. Overrides that extend a
+// base-screen handler already call it (first or last, as they will); the
+// commands that replace the base screen's handling do nothing meanwhile.
 #include "screen/Cli_ate11600.h"
 
 void TfrmPropPass::Vd_Filial(bool) {}
@@ -53,10 +54,10 @@ void TfrmPropPass::scbFolhaDadosEnter(toolkit::Control&) {}
 void TfrmPropPass::dbgQtdePropServicoKeyDown(toolkit::Control&, toolkit::Word&, toolkit::ShiftState) {}
 void TfrmPropPass::dbgQtdePropServicoKeyPress(toolkit::Control&, char32_t&) {}
 
-void TfrmPropPass::sbtIncluirClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtIncluirClick(sender); }
-void TfrmPropPass::sbtAlterarClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtAlterarClick(sender); }
+void TfrmPropPass::sbtIncluirClick(toolkit::Control&) {}
+void TfrmPropPass::sbtAlterarClick(toolkit::Control&) {}
 void TfrmPropPass::sbtConfirmarClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtConfirmarClick(sender); }
-void TfrmPropPass::sbtVerificarClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtVerificarClick(sender); }
-void TfrmPropPass::sbtExcluirClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtExcluirClick(sender); }
-void TfrmPropPass::sbtCancelarClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtCancelarClick(sender); }
-void TfrmPropPass::sbtImprimirClick(toolkit::Control& sender) { TfrmPadraoGrid::sbtImprimirClick(sender); }
+void TfrmPropPass::sbtVerificarClick(toolkit::Control&) {}
+void TfrmPropPass::sbtExcluirClick(toolkit::Control&) {}
+void TfrmPropPass::sbtCancelarClick(toolkit::Control&) {}
+void TfrmPropPass::sbtImprimirClick(toolkit::Control&) {}

@@ -1,5 +1,7 @@
 #include "server/ServerMethods.h"
 
+#include <vector>
+
 #include "packet/JsonReader.h"
 
 namespace server {
@@ -10,18 +12,17 @@ using rpc::Param;
 
 Param S(const std::string& text) { return Param::String(text); }
 
-// Copies the strings the server sent back into the by-reference arguments;
-// positions it sent as anything else, or did not send, stay as they were.
-void TakeByRef(const framework::ServerAnswer& answer, const std::vector<std::pair<std::size_t, std::string*>>& refs) {
+// The server sends the by-reference arguments back as an array holding
+// them in call order. Elements that are not strings, and arguments the
+// array does not reach, leave the argument as it was.
+void TakeByRef(const framework::ServerAnswer& answer, const std::vector<std::string*>& refs) {
   if (!answer.ok || answer.byrefJson.empty()) return;
   packet::JsonReader reader(answer.byrefJson);
+  reader.SetContext("by-reference arguments");
   reader.BeginArray();
   for (std::size_t i = 0; reader.NextElement(); ++i) {
-    std::string* target = nullptr;
-    for (const auto& [index, ref] : refs)
-      if (index == i) target = ref;
-    if (target && reader.Peek() == packet::JsonReader::Token::String)
-      *target = reader.ReadString();
+    if (i < refs.size() && reader.Peek() == packet::JsonReader::Token::String)
+      *refs[i] = reader.ReadString();
     else
       reader.SkipValue();
   }
@@ -35,7 +36,7 @@ framework::ServerAnswer GetCompanhia(framework::TNetConnection& net, const std::
                                      std::string& allLegs) {
   framework::ServerAnswer answer =
       net.Call("GetCompanhia", {S(sgcia), S(allAirlines), S(branch), S(flight), S(allFlights), S(leg), S(allLegs)});
-  TakeByRef(answer, {{4, &allFlights}, {6, &allLegs}});
+  TakeByRef(answer, {&allFlights, &allLegs});
   return answer;
 }
 

@@ -9,7 +9,9 @@
 namespace server {
 
 // Airline, flight and leg rows. allFlights and allLegs are by reference:
-// updated when the server sends them back.
+// each takes the string the server sends back for it, in the answer's
+// by-reference array (allFlights first); without one they stay as they
+// were. Throws packet::PacketError when that array is not valid JSON.
 framework::ServerAnswer GetCompanhia(framework::TNetConnection& net, const std::string& sgcia,
                                      const std::string& allAirlines, const std::string& branch,
                                      const std::string& flight, std::string& allFlights, const std::string& leg,
