@@ -1,160 +1,136 @@
-// Set-up lines and the actions of a person, each one call of the toolkit's
-// input layer.
-#include <fstream>
-#include <sstream>
+// What a person does on the screen, each through the toolkit's input layer:
+// open, call, focus, type, set, key, click, select, col, row, dblclick,
+// editbutton, minimize, switch, close.
 
-#include "appserver/db/DbSchema.h"
-#include "appserver/db/SqlScript.h"
-#include "framework/Host.h"
-#include "scenario/Keys.h"
-#include "scenario/Runner.h"
-#include "toolkit/controls/Application.h"
+#include "scenario/KeyNames.h"
+#include "scenario/Lookup.h"
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/DBGrid.h"
 #include "toolkit/controls/Edit.h"
-#include "toolkit/controls/Form.h"
 #include "toolkit/controls/Input.h"
 #include "toolkit/controls/Menu.h"
 
 namespace scenario {
 
-namespace in = toolkit::input;
-
 namespace {
 
-template <class T>
-T& As(toolkit::Component& c, const char* kind) {
-  auto* t = dynamic_cast<T*>(&c);
-  if (!t) throw Failure(c.Name() + " is no " + kind);
-  return *t;
+namespace input = toolkit::input;
+
+toolkit::Control& ControlArg(const Context& context, const Command& command, std::size_t index = 0) {
+  return FindAs<toolkit::Control>(context, command.args[index].text, "a control");
 }
 
-void HostSetting(const std::string& pair) {
-  const auto eq = pair.find('=');
-  if (eq == std::string::npos) throw Failure("host: expected KEY=VALUE, got " + pair);
-  const std::string key = pair.substr(0, eq), value = pair.substr(eq + 1);
-  auto& h = framework::Host();
-  if (key == "ModuFili") h.moduFili = value == "true" || value == "1" || value == "T";
-  else if (key == "FiliProc") h.filiProc = value;
-  else if (key == "DBPict") h.dbPict = value;
-  else if (key == "Token") h.token = value;
-  else throw Failure("host: unknown setting " + key);
+toolkit::DBGrid& GridArg(const Context& context, const Command& command) {
+  return FindAs<toolkit::DBGrid>(context, command.args[0].text, "a grid");
 }
+
+toolkit::Form& FormOf(toolkit::Control& control) {
+  toolkit::Form* form = control.ParentForm();
+  if (!form) Fail(control.Name() + " is on no form");
+  return *form;
+}
+
+// A click into the control; false when the focus could not reach it.
+bool FocusOn(toolkit::Control& control) {
+  input::Focus(control);
+  return control.Focused();
+}
+
+void Open(Context& context, const Command&) { context.host.Open(); }
+
+void Call(Context& context, const Command& command) { context.host.Call(command.args[0].text); }
+
+void Focus(Context& context, const Command& command) { input::Focus(ControlArg(context, command)); }
+
+void Type(Context& context, const Command& command) {
+  toolkit::Control& control = ControlArg(context, command);
+  if (!FocusOn(control)) return;
+  if (auto* edit = dynamic_cast<toolkit::Edit*>(&control)) input::SelectText(*edit, edit->TextLength(), 0);
+  input::Type(FormOf(control), command.args[1].text);
+}
+
+void Set(Context& context, const Command& command) {
+  toolkit::Control& control = ControlArg(context, command);
+  auto* edit = dynamic_cast<toolkit::Edit*>(&control);
+  if (!edit && !dynamic_cast<toolkit::DBGrid*>(&control)) Fail("set needs an edit or a grid: " + control.Name() + " is neither");
+  if (!FocusOn(control)) return;
+  // A grid's first typed character replaces the cell; an edit is cleared
+  // in one change first.
+  if (edit && edit->TextLength() > 0) {
+    input::SelectText(*edit, 0, edit->TextLength());
+    input::Key(FormOf(control), toolkit::VK_DELETE);
+  }
+  input::Type(FormOf(control), command.args[1].text);
+}
+
+void Key(Context& context, const Command& command) {
+  toolkit::Control& control = ControlArg(context, command);
+  const KeyStroke stroke = ParseKeys(command.args[1].text);
+  auto* form = dynamic_cast<toolkit::Form*>(&control);
+  if (!form && !FocusOn(control)) return;
+  input::Key(form ? *form : FormOf(control), stroke.key, stroke.shift);
+}
+
+void Click(Context& context, const Command& command) {
+  toolkit::Component& target = FindComponent(context, command.args[0].text);
+  if (auto* item = dynamic_cast<toolkit::MenuItem*>(&target)) return input::Click(*item);
+  if (auto* control = dynamic_cast<toolkit::Control*>(&target)) return input::Click(*control);
+  throw ScriptFailureOfKind(command.args[0].text, "a control or a menu item");
+}
+
+void Select(Context& context, const Command& command) {
+  auto& combo = FindAs<toolkit::ComboBox>(context, command.args[0].text, "a combo box");
+  const int index = IntArg(command.args[1].text);
+  if (index >= combo.ItemCount())
+    Fail(combo.Name() + " has no item " + std::to_string(index) + ": it holds " + std::to_string(combo.ItemCount()));
+  input::Choose(combo, index);
+}
+
+// The row and column not clicked are passed as -1: the click stays in the
+// current one, wherever focusing the grid has left it.
+void Col(Context& context, const Command& command) {
+  toolkit::DBGrid& grid = GridArg(context, command);
+  const int column = grid.ColumnOf(command.args[1].text);
+  if (column < 0) Fail(grid.Name() + " has no column " + command.args[1].text);
+  input::ClickCell(grid, -1, column);
+}
+
+void Row(Context& context, const Command& command) {
+  toolkit::DBGrid& grid = GridArg(context, command);
+  const int row = IntArg(command.args[1].text);
+  if (row >= grid.RowCount())
+    Fail(grid.Name() + " has no row " + std::to_string(row) + ": it shows " + std::to_string(grid.RowCount()));
+  input::ClickCell(grid, row, -1);
+}
+
+void DblClick(Context& context, const Command& command) { input::DblClick(ControlArg(context, command)); }
+
+void EditButton(Context& context, const Command& command) { input::EditButton(GridArg(context, command)); }
+
+void Minimize(Context&, const Command&) { Screen().SetWindowState(toolkit::WindowState::wsMinimized); }
+
+void Switch(Context& context, const Command&) { input::SwitchAway(Screen(), context.host.OtherWindow()); }
+
+void Close(Context& context, const Command&) { input::CloseForm(FrontForm(context)); }
 
 }  // namespace
 
-bool Runner::SetUp(const Command& c) {
-  const std::string& v = c.Verb();
-  if (v == "host") {
-    for (std::size_t i = 1; i < c.words.size(); ++i) HostSetting(c.words[i].text);
-  } else if (v == "seed") {
-    Seed(c);
-  } else if (v == "sql") {
-    dbsession::RunScript(*db_, Arg(c, 1));
-  } else if (v == "answer") {
-    dialogs_.answers.push_back(Arg(c, 1) == "yes");
-  } else if (v == "pick") {
-    if (Arg(c, 1) == "none")
-      dialogs_.picks.push_back(std::nullopt);
-    else
-      dialogs_.picks.push_back(std::stoi(Arg(c, 1)));
-  } else {
-    return false;
-  }
-  return true;
-}
-
-void Runner::Seed(const Command& c) {
-  if (Arg(c, 1) == "demo" && !c.words[1].quoted) return dbsession::LoadDemo(*db_);
-  std::ifstream in(script_.parent_path() / Arg(c, 1));
-  if (!in) throw Failure("seed: cannot read " + Arg(c, 1));
-  std::stringstream text;
-  text << in.rdbuf();
-  dbsession::RunScript(*db_, text.str());
-}
-
-void Runner::Action(const Command& c) {
-  const std::string& v = c.Verb();
-  if (v == "open") return OpenScreen();
-  if (v == "call") return CallExport(Arg(c, 1));
-  if (v == "server") {
-    if (Arg(c, 1) == "stop") return server_->Stop();
-    if (Arg(c, 1) == "start") return server_->Start();
-    throw Failure("server: stop or start");
-  }
-  if (v == "minimize") return Screen().SetWindowState(toolkit::WindowState::wsMinimized);
-  if (v == "switch") return in::SwitchAway(Screen(), *other_);
-  if (v == "close") return in::CloseForm(Target());
-  if (v == "focus") return in::Focus(As<toolkit::Control>(Find(Arg(c, 1)), "control"));
-  if (v == "click") {
-    toolkit::Component& target = Find(Arg(c, 1));
-    if (auto* item = dynamic_cast<toolkit::MenuItem*>(&target)) return in::Click(*item);
-    return in::Click(As<toolkit::Control>(target, "control"));
-  }
-  if (v == "dblclick") return in::DblClick(As<toolkit::Control>(Find(Arg(c, 1)), "control"));
-  if (v == "key") {
-    auto& control = As<toolkit::Control>(Find(Arg(c, 1)), "control");
-    in::Focus(control);
-    for (std::size_t i = 2; i < c.words.size(); ++i) {
-      const KeyStroke k = ParseKey(c.words[i].text);
-      in::Key(*control.ParentForm(), k.key, k.shift);
-    }
-    return;
-  }
-  if (v == "type" || v == "set") return TypeInto(c, v == "set");
-  if (v == "select") return in::Choose(As<toolkit::ComboBox>(Find(Arg(c, 1)), "combo box"), std::stoi(Arg(c, 2)));
-  if (v == "col" || v == "row") {
-    auto& grid = As<toolkit::DBGrid>(Find(Arg(c, 1)), "grid");
-    int row = grid.Row(), col = grid.SelectedIndex();
-    if (v == "col") {
-      col = grid.ColumnOf(Arg(c, 2));
-      if (col < 0) throw Failure(grid.Name() + " has no column " + Arg(c, 2));
-    } else {
-      row = std::stoi(Arg(c, 2));
-    }
-    return in::ClickCell(grid, row, col);
-  }
-  if (v == "editbutton") return in::EditButton(As<toolkit::DBGrid>(Find(Arg(c, 1)), "grid"));
-  throw Failure("unknown command " + v);
-}
-
-void Runner::TypeInto(const Command& c, bool replace) {
-  auto& control = As<toolkit::Control>(Find(Arg(c, 1)), "control");
-  toolkit::Form& form = *control.ParentForm();
-  in::Focus(control);
-  if (form.ActiveControl() != &control) return;  // the focus could not get there
-  if (auto* edit = dynamic_cast<toolkit::Edit*>(&control)) {
-    if (replace) {
-      in::SelectText(*edit, 0, edit->TextLength());
-      if (edit->TextLength() > 0) in::Key(form, toolkit::VK_DELETE);
-    } else {
-      in::SelectText(*edit, edit->TextLength(), 0);
-    }
-  }
-  in::Type(form, Arg(c, 2));
-}
-
-toolkit::Form& Runner::Screen() {
-  for (toolkit::Form* f : toolkit::Application::Instance().Forms())
-    if (f->Name() == "frmPropPass") return *f;
-  throw Failure("the screen is not open");
-}
-
-// The form that actions without a named control work on.
-toolkit::Form& Runner::Target() { return modals_.empty() ? Screen() : *modals_.back(); }
-
-toolkit::Component& Runner::Find(const std::string& name) {
-  for (auto it = modals_.rbegin(); it != modals_.rend(); ++it)
-    if (auto* c = (*it)->FindComponent(name)) return *c;
-  auto& forms = toolkit::Application::Instance().Forms();
-  for (toolkit::Form* f : forms)
-    if (f->Name() == "frmPropPass")
-      if (auto* c = f->FindComponent(name)) return *c;
-  for (toolkit::Form* f : forms) {
-    if (f->Name() == name) return *f;
-    if (auto* c = f->FindComponent(name)) return *c;
-  }
-  throw Failure("no component named " + name);
+void AddActionHandlers(HandlerTable& table) {
+  table.insert({{"open", Open},
+                {"call", Call},
+                {"focus", Focus},
+                {"type", Type},
+                {"set", Set},
+                {"key", Key},
+                {"click", Click},
+                {"select", Select},
+                {"col", Col},
+                {"row", Row},
+                {"dblclick", DblClick},
+                {"editbutton", EditButton},
+                {"minimize", Minimize},
+                {"switch", Switch},
+                {"close", Close}});
 }
 
 }  // namespace scenario

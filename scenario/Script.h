@@ -1,32 +1,33 @@
 #pragma once
-// Scenario scripts: one command a line, words separated by blanks, strings
-// in double quotes (\" and \\ escapes), '#' starting a comment outside
-// quotes.
-#include <stdexcept>
+// A scenario script: one command a line, checked against the command
+// grammar when it is read, so that a typo fails the script before anything
+// runs.
+
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace scenario {
+#include "scenario/Lexer.h"
 
-struct Word {
-  std::string text;
-  bool quoted = false;
-};
+namespace scenario {
 
 struct Command {
   int line = 0;
-  std::vector<Word> words;  // never empty
-  const std::string& Verb() const { return words.front().text; }
+  std::string verb;         // "type", "expect text", "server stop", ...
+  std::vector<Token> args;  // what follows the verb, checked against its grammar
 };
 
-// A line that cannot be read; the text names the line.
-class ScriptError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+struct Script {
+  std::string file;
+  std::vector<Command> commands;
 };
 
-// Throws ScriptError for an unterminated string or an unknown escape.
-std::vector<Command> ParseScript(std::string_view text);
+// The verbs of the language, in the order they are documented.
+const std::vector<std::string_view>& VerbNames();
+
+// Cuts and checks the text. Throws SyntaxError naming the first bad line:
+// an unknown verb, missing or extra arguments, an argument of the wrong
+// kind, or a verb this runner does not support.
+Script ParseScript(std::string_view text, std::string file);
 
 }  // namespace scenario

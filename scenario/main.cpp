@@ -1,8 +1,8 @@
-// ate-scenario FILE.scn... : runs each script against the real screen
-// module and a real application server, prints ok/FAIL per script and
-// "N passed, M failed" last.
-#include <unistd.h>
+// ate-scenario: runs scenario scripts headless against the real screen
+// module and a real application server.
 
+#include <CLI/CLI.hpp>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -10,51 +10,45 @@
 
 #include "scenario/Runner.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
-fs::path OwnFolder() {
+std::filesystem::path Executable(const char* argv0) {
   std::error_code error;
-  fs::path self = fs::read_symlink("/proc/self/exe", error);
-  return error ? fs::current_path() : self.parent_path();
-}
-
-int Usage() {
-  std::cerr << "usage: ate-scenario [--module PATH] [--server PATH] [--pdf-dir DIR] FILE.scn...\n";
-  return 2;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) self = std::filesystem::absolute(argv0);
+  return self;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  scenario::Paths paths;
-  paths.module = (OwnFolder() / ".." / "lib" / "libPkg_ate11600.so").string();
-  paths.server = (OwnFolder() / "ate-appserver").string();
-  std::vector<fs::path> scripts;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
-    if (arg == "--module") paths.module = value();
-    else if (arg == "--server") paths.server = value();
-    else if (arg == "--pdf-dir") paths.pdfDir = value();
-    else if (arg.rfind("--", 0) == 0) return Usage();
-    else scripts.emplace_back(arg);
+  // A write to a server that has just stopped must come back as an error
+  // of that call, not end the runner.
+  std::signal(SIGPIPE, SIG_IGN);
+  scenario::RunnerOptions options = scenario::DefaultOptions(Executable(argv[0]));
+  std::vector<std::string> files;
+  std::string module, server, pdfDir;
+  CLI::App app{"ate-scenario: runs scenario scripts against the screen module and an application server"};
+  app.add_option("--module", module, "the screen module (default: ../lib/libPkg_ate11600.so beside the runner)");
+  app.add_option("--server", server, "the application server binary (default: ate-appserver beside the runner)");
+  app.add_option("--pdf-dir", pdfDir, "folder for the reports the scripts render");
+  app.add_option("scripts", files, "scenario scripts (.scn)")->required();
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
   }
-  if (scripts.empty()) return Usage();
-  if (!paths.pdfDir.empty()) fs::create_directories(paths.pdfDir);
-  int passed = 0, failed = 0;
-  for (const fs::path& script : scripts) {
-    scenario::Runner runner(paths, script);
-    const std::string failure = runner.Run();
-    if (failure.empty()) {
-      ++passed;
-      std::cout << "ok " << script.string() << "\n";
-    } else {
-      ++failed;
-      std::cout << "FAIL " << script.string() << ":" << failure << "\n";
+  if (!module.empty()) options.module = module;
+  if (!server.empty()) options.server = server;
+  if (!pdfDir.empty()) {
+    options.pdfDir = pdfDir;
+    std::error_code error;
+    std::filesystem::create_directories(options.pdfDir, error);
+    if (error) {
+      std::cerr << "ate-scenario: cannot create " << pdfDir << ": " << error.message() << '\n';
+      return 2;
     }
   }
-  std::cout << passed << " passed, " << failed << " failed" << std::endl;
-  return failed == 0 ? 0 : 1;
+  std::vector<std::filesystem::path> scripts(files.begin(), files.end());
+  return scenario::RunAll(scripts, options, std::cout);
 }

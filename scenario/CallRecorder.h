@@ -1,0 +1,34 @@
+#pragma once
+// Counts the remote calls of the process per method and keeps the
+// arguments of each method's last call, written as scripts write them
+// (strings as they are, numbers as in ValueFormat.h, null as empty, change
+// logs as their JSON text).
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/NetConnection.h"
+
+namespace scenario {
+
+class CallRecorder : public framework::CallObserver {
+ public:
+  void Called(const std::string& method, const std::vector<rpc::Param>& params) override;
+
+  // Calls of the method since the last Reset.
+  int Count(const std::string& method) const;
+  // The arguments of the method's last call (Reset keeps them: it only
+  // starts the counts again).
+  std::optional<std::vector<std::string>> LastArguments(const std::string& method) const;
+  void Reset() { counts_.clear(); }
+
+ private:
+  std::map<std::string, int> counts_;
+  std::map<std::string, std::vector<std::string>> last_;
+};
+
+std::string FormatParam(const rpc::Param& param);
+
+}  // namespace scenario

@@ -1,0 +1,16 @@
+#include "scenario/Context.h"
+
+namespace scenario {
+
+const HandlerTable& Handlers() {
+  static const HandlerTable table = [] {
+    HandlerTable t;
+    AddSetupHandlers(t);
+    AddActionHandlers(t);
+    AddCheckHandlers(t);
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace scenario

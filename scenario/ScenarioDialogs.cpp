@@ -1,0 +1,64 @@
+#include "scenario/ScenarioDialogs.h"
+
+#include <stdexcept>
+
+#include "scenario/Failure.h"
+#include "toolkit/controls/Form.h"
+#include "toolkit/data/DataSet.h"
+
+namespace scenario {
+
+std::optional<ScenarioDialogs::Message> ScenarioDialogs::TakeMessage() {
+  if (messages_.empty()) return std::nullopt;
+  Message message = std::move(messages_.front());
+  messages_.pop_front();
+  return message;
+}
+
+void ScenarioDialogs::ShowError(std::string_view text) { messages_.push_back({std::string(text), true, CurrentLine()}); }
+
+void ScenarioDialogs::ShowInformation(std::string_view text) {
+  messages_.push_back({std::string(text), false, CurrentLine()});
+}
+
+bool ScenarioDialogs::Confirm(std::string_view text) {
+  if (answers_.empty()) Fail("confirmation without a queued answer: " + Quote(std::string(text)));
+  const bool yes = answers_.front().yes;
+  answers_.pop_front();
+  return yes;
+}
+
+bool ScenarioDialogs::PickRow(std::string_view title, toolkit::DataSet& dataset,
+                              const std::vector<toolkit::Field*>&) {
+  if (picks_.empty()) Fail("pick list without a queued pick: " + Quote(std::string(title)));
+  const std::optional<int> row = picks_.front().row;
+  picks_.pop_front();
+  if (!row) return false;
+  if (*row >= dataset.ViewCount())
+    Fail("pick list " + Quote(std::string(title)) + " has no row " + std::to_string(*row) + ": it shows " +
+         std::to_string(dataset.ViewCount()));
+  dataset.MoveBy(*row - dataset.CurrentIndex());
+  return true;
+}
+
+void ScenarioDialogs::ShowWait(int, std::string_view) { waitShown_ = true; }
+
+void ScenarioDialogs::HideWait() { waitShown_ = false; }
+
+int ScenarioDialogs::RunModal(toolkit::Form& form) {
+  if (!modalRunner_) throw std::logic_error("No script runs the modal form " + form.Name());
+  form.BeginModal();
+  try {
+    modalRunner_(form);
+  } catch (...) {
+    if (form.Modal()) form.EndModal();
+    throw;
+  }
+  return form.ModalResult();
+}
+
+void ScenarioDialogs::ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction) {
+  lastReport_ = report;
+}
+
+}  // namespace scenario

@@ -1,0 +1,74 @@
+#pragma once
+// The runner's dialog service: records the messages shown, answers
+// confirmations and pick lists from queues filled by the script, and runs a
+// modal form by handing it to the script's following lines.
+//
+// A confirmation or pick list with nothing queued, and a pick of a row the
+// list does not have, throw ScriptFailure naming the dialog.
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "toolkit/controls/DialogService.h"
+
+namespace scenario {
+
+class ScenarioDialogs : public toolkit::DialogService {
+ public:
+  struct Message {
+    std::string text;
+    bool error = false;
+    int line = 0;  // the script line that was running when it was shown
+  };
+  struct QueuedPick {
+    std::optional<int> row;  // nullopt: pick nothing
+    int line = 0;
+  };
+  struct QueuedAnswer {
+    bool yes = false;
+    int line = 0;
+  };
+  // Runs the modal form (it is modal when called) until it closes.
+  using ModalRunner = std::function<void(toolkit::Form&)>;
+  using LineSource = std::function<int()>;
+
+  void SetModalRunner(ModalRunner runner) { modalRunner_ = std::move(runner); }
+  void SetLineSource(LineSource source) { lineSource_ = std::move(source); }
+
+  void QueueAnswer(bool yes, int line) { answers_.push_back({yes, line}); }
+  void QueuePick(std::optional<int> row, int line) { picks_.push_back({row, line}); }
+  const std::deque<QueuedAnswer>& Answers() const { return answers_; }
+  const std::deque<QueuedPick>& Picks() const { return picks_; }
+
+  // The oldest message not checked yet, or nullopt.
+  std::optional<Message> TakeMessage();
+  const std::deque<Message>& Unchecked() const { return messages_; }
+
+  bool WaitShown() const { return waitShown_; }
+  const std::optional<toolkit::ReportDocument>& LastReport() const { return lastReport_; }
+
+  void ShowError(std::string_view text) override;
+  void ShowInformation(std::string_view text) override;
+  bool Confirm(std::string_view text) override;
+  bool PickRow(std::string_view title, toolkit::DataSet& dataset, const std::vector<toolkit::Field*>& fields) override;
+  void ShowWait(int kind, std::string_view text) override;
+  void HideWait() override;
+  // Throws std::logic_error when no modal runner is set.
+  int RunModal(toolkit::Form& form) override;
+  void ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction action) override;
+
+ private:
+  int CurrentLine() const { return lineSource_ ? lineSource_() : 0; }
+
+  std::deque<Message> messages_;
+  std::deque<QueuedAnswer> answers_;
+  std::deque<QueuedPick> picks_;
+  std::optional<toolkit::ReportDocument> lastReport_;
+  ModalRunner modalRunner_;
+  LineSource lineSource_;
+  bool waitShown_ = false;
+};
+
+}  // namespace scenario

@@ -1,0 +1,80 @@
+// Set-up, answers, the database behind the screen's back and the server's
+// life: host, seed, sql, answer, pick, server stop|start, reset calls.
+
+#include <fstream>
+#include <sstream>
+
+#include "appserver/db/DbSchema.h"
+#include "appserver/db/SqlScript.h"
+#include "scenario/Context.h"
+#include "scenario/Failure.h"
+
+namespace scenario {
+
+namespace {
+
+void Host(Context&, const Command& command) {
+  for (const Token& pair : command.args) {
+    const std::size_t eq = pair.text.find('=');
+    InProcessHost::Configure(pair.text.substr(0, eq), pair.text.substr(eq + 1));
+  }
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail("cannot read the seed file " + path.string());
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void Seed(Context& context, const Command& command) {
+  const Token& source = command.args[0];
+  if (!source.quoted) {
+    dbsession::LoadDemo(context.db);
+    return;
+  }
+  const std::string text = ReadFile(context.scriptDir / source.text);
+  // All or nothing, like the demo.
+  soci::transaction transaction(context.db);
+  dbsession::RunScript(context.db, text);
+  transaction.commit();
+}
+
+void Sql(Context& context, const Command& command) { dbsession::RunScript(context.db, command.args[0].text); }
+
+void Answer(Context& context, const Command& command) {
+  context.dialogs.QueueAnswer(command.args[0].text == "yes", command.line);
+}
+
+void Pick(Context& context, const Command& command) {
+  const std::string& row = command.args[0].text;
+  context.dialogs.QueuePick(row == "none" ? std::nullopt : std::optional<int>(IntArg(row)), command.line);
+}
+
+void ServerStop(Context& context, const Command&) {
+  if (!context.server.Running()) Fail("server stop: the application server is not running");
+  context.server.Stop();
+}
+
+void ServerStart(Context& context, const Command&) {
+  if (context.server.Running()) Fail("server start: the application server is running already");
+  context.server.Start();
+}
+
+void ResetCalls(Context& context, const Command&) { context.calls.Reset(); }
+
+}  // namespace
+
+void AddSetupHandlers(HandlerTable& table) {
+  table.insert({{"host", Host},
+                {"seed", Seed},
+                {"sql", Sql},
+                {"answer", Answer},
+                {"pick", Pick},
+                {"server stop", ServerStop},
+                {"server start", ServerStart},
+                {"reset calls", ResetCalls}});
+}
+
+}  // namespace scenario
