@@ -1,5 +1,7 @@
 #include "framework/Helpers.h"
 
+#include "packet/Value.h"
+
 #include "toolkit/controls/Application.h"
 #include "toolkit/controls/Container.h"
 #include "toolkit/controls/DBGrid.h"
@@ -17,17 +19,6 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   return text;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -49,7 +40,7 @@ std::string Ajusta(std::string_view text, int width) {
 
 int IndiceCol(const toolkit::DBGrid& grid, std::string_view fieldName) {
   for (int i = 0; i < grid.ColumnCount(); ++i)
-    if (EqualNoCase(grid.Columns(i).FieldName(), fieldName)) return i;
+    if (packet::SameFieldName(grid.Columns(i).FieldName(), fieldName)) return i;
   return -1;
 }
 
