@@ -4,10 +4,12 @@
 // leg), the services of the flight and the passenger ranges of each
 // service, read from and saved to the application server.
 #include <string>
+#include <vector>
 
 #include "framework/LookupButton.h"
 #include "framework/NetConnection.h"
 #include "framework/PadraoGrid.h"
+#include "framework/ServerAnswer.h"
 #include "framework/Query.h"
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/Edit.h"
@@ -91,20 +93,50 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // Below: the handlers of the header, the service list, the ranges and
   // the commands, each bound to its event by the form description.
   // --- header ----------------------------------------------------------------
+  // Failures below are shown to the user and end the operation with a
+  // silent EAbort, after the focus went to the entry to correct; a failed
+  // server call is shown by CheckResultServ.
+  //
+  // The typed branch fitted to width 4 and looked up in qryFilial: the
+  // stored code and its name are shown. Blank: FILI_NI when obligatory,
+  // else nothing; unknown: FILI_NC. Any failure focuses edtfilial.
   void Vd_Filial(bool obligatory);
+  // Clears the branch name and the airline (and so all that follows it).
   void edtfilialChange(toolkit::Control& sender);
-  void edtfilialExit(toolkit::Control& sender);
+  void edtfilialExit(toolkit::Control& sender);  // Vd_Filial(true)
+  // Opens qryFilial over every branch for the pick list.
   void btnfilialBeforePesq(toolkit::Control& sender, bool& proceed);
+  // Shows the picked branch's code, then its name.
   void btnfilialAfterPesq(toolkit::Control& sender);
+  // Airline ("CIA") or flight ("VOO") against GetCompanhia, whose answer
+  // is loaded into cdsCompanhia; obligatory "CIA" with an airline also
+  // tests the flight. Messages Cia_Obr, Cia_Nao_Cad, Voo_Obr, Voo_Nao_Cad.
+  // With a flight, prefix and equipment show the first row. Throws
+  // std::invalid_argument for another kind.
   void Vd_Companhia(bool obligatory, const std::string& kind);
+  // Clears flight (and so the legs), prefix and equipment.
   void medSgCiaChange(toolkit::Control& sender);
-  void medSgCiaExit(toolkit::Control& sender);
+  void medSgCiaExit(toolkit::Control& sender);  // Vd_Companhia(false, "CIA")
+  // Clears the offered legs (not cdsListaTrecho), prefix and equipment.
   void medNrVooChange(toolkit::Control& sender);
+  // Vd_Companhia(false, "VOO"); then builds the legs unless some are
+  // still offered.
   void medNrVooExit(toolkit::Control& sender);
+  // Loads every airline, flight and leg of the branch into cdsCompanhia.
   void btpSgCompanhiaBeforePesq(toolkit::Control& sender, bool& proceed);
+  // Fills airline, flight, prefix and equipment from the picked row, builds
+  // its legs and selects the picked one (none when it is not listed).
   void btpSgCompanhiaAfterPesq(toolkit::Control& sender);
+  // Disables the record navigator and Include, and loads ranges and
+  // services for the header as typed.
   void panPlaVooCiaEnter(toolkit::Control& sender);
+  // Validates branch, airline and flight, then loads the service lookup,
+  // the services and the first service's ranges of that context.
   void panPlaVooCiaExit(toolkit::Control& sender);
+  // The legs of the typed airline and flight, from cdsCompanhia in its
+  // order, the first selected; cdsCompanhia is left unfiltered on the row
+  // it was on, also on failure. Nothing happens while it is closed. A
+  // single quote in airline or flight is refused with a message.
   void Preenche_Listaa_Trecho();
 
   // --- services --------------------------------------------------------------
@@ -136,6 +168,7 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void cdsQtdePropServicoAfterPost(toolkit::DataSet& dataSet);
   void dbgQtdePropServicoColExit(toolkit::Control& sender);
   void dbgQtdePropServicoEnter(toolkit::Control& sender);
+  // Gives the record navigator back (the header took it).
   void scbFolhaDadosEnter(toolkit::Control& sender);
   void dbgQtdePropServicoKeyDown(toolkit::Control& sender, toolkit::Word& key, toolkit::ShiftState shift);
   void dbgQtdePropServicoKeyPress(toolkit::Control& sender, char32_t& key);
@@ -167,6 +200,10 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void LoadHostBranch();
   void AttachRangeStateChange();
   void LoadRanges();
+  void RefuseEntry(toolkit::Control& entry, const char* key);
+  void LoadAirlineRows(const framework::ServerAnswer& answer);
+  bool FillLegList();
+  void RestoreAirlineRow(const std::vector<toolkit::Variant>& row);
 };
 
 // The module's exports, with C linkage so that the host finds them by name.

@@ -1,25 +1,9 @@
-// Handlers of the header, the service list, the ranges and the commands.
+// Handlers of the service list, the ranges and the commands.
 // They are bound to their events already; their work comes with the
-// header, service, range and command logic. Overrides that extend a
+// service, range and command logic. Overrides that extend a
 // base-screen handler already call it (first or last, as they will); the
 // commands that replace the base screen's handling do nothing meanwhile.
 #include "screen/Cli_ate11600.h"
-
-void TfrmPropPass::Vd_Filial(bool) {}
-void TfrmPropPass::edtfilialChange(toolkit::Control&) {}
-void TfrmPropPass::edtfilialExit(toolkit::Control&) {}
-void TfrmPropPass::btnfilialBeforePesq(toolkit::Control&, bool&) {}
-void TfrmPropPass::btnfilialAfterPesq(toolkit::Control&) {}
-void TfrmPropPass::Vd_Companhia(bool, const std::string&) {}
-void TfrmPropPass::medSgCiaChange(toolkit::Control&) {}
-void TfrmPropPass::medSgCiaExit(toolkit::Control&) {}
-void TfrmPropPass::medNrVooChange(toolkit::Control&) {}
-void TfrmPropPass::medNrVooExit(toolkit::Control&) {}
-void TfrmPropPass::btpSgCompanhiaBeforePesq(toolkit::Control&, bool&) {}
-void TfrmPropPass::btpSgCompanhiaAfterPesq(toolkit::Control&) {}
-void TfrmPropPass::panPlaVooCiaEnter(toolkit::Control&) {}
-void TfrmPropPass::panPlaVooCiaExit(toolkit::Control&) {}
-void TfrmPropPass::Preenche_Listaa_Trecho() {}
 
 void TfrmPropPass::Vd_CdServico(bool) {}
 void TfrmPropPass::Vd_SGCLASSE(bool) {}
@@ -50,7 +34,6 @@ void TfrmPropPass::cdsQtdePropServicoAfterCancel(toolkit::DataSet&) {}
 void TfrmPropPass::cdsQtdePropServicoAfterPost(toolkit::DataSet&) {}
 void TfrmPropPass::dbgQtdePropServicoColExit(toolkit::Control&) {}
 void TfrmPropPass::dbgQtdePropServicoEnter(toolkit::Control&) {}
-void TfrmPropPass::scbFolhaDadosEnter(toolkit::Control&) {}
 void TfrmPropPass::dbgQtdePropServicoKeyDown(toolkit::Control&, toolkit::Word&, toolkit::ShiftState) {}
 void TfrmPropPass::dbgQtdePropServicoKeyPress(toolkit::Control&, char32_t&) {}
 

@@ -76,8 +76,12 @@ TEST_F(Lifecycle, OpeningConnectsLoadsAndShowsTheHostsBranch) {
   // The host's branch is the default of an unbound installation.
   EXPECT_EQ(f.edtfilial->Text(), "0002");
   EXPECT_EQ(f.edtNmfilial->Text(), "Cozinha Galeão");
-  // First activation: the ranges of the (empty) context, by branch only.
-  EXPECT_EQ(calls.Count("GetQtdePropServico"), 1);
+  // First activation: the ranges of the (empty) context, by branch only;
+  // the focus then enters the header, which loads ranges and services for
+  // the same context again.
+  EXPECT_EQ(calls.Count("GetQtdePropServico"), 2);
+  EXPECT_EQ(calls.Count("GetPropServico"), 1);
+  EXPECT_EQ(calls.Count("GetCompanhia"), 0);
   EXPECT_EQ(calls.Last("GetQtdePropServico"), (Strings{"0002", "", "", "", "", "", ""}));
   EXPECT_EQ(f.cdsQtdePropServico->State(), toolkit::DataSetState::dsBrowse);
   EXPECT_TRUE(boActive);
