@@ -120,7 +120,7 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // Clears the offered legs (not cdsListaTrecho), prefix and equipment.
   void medNrVooChange(toolkit::Control& sender);
   // Vd_Companhia(false, "VOO"); then builds the legs unless some are
-  // still offered.
+  // still offered. An airline the build refuses takes the focus first.
   void medNrVooExit(toolkit::Control& sender);
   // Loads every airline, flight and leg of the branch into cdsCompanhia.
   void btpSgCompanhiaBeforePesq(toolkit::Control& sender, bool& proceed);
@@ -203,6 +203,8 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void RefuseEntry(toolkit::Control& entry, const char* key);
   void LoadAirlineRows(const framework::ServerAnswer& answer);
   bool FillLegList();
+  // True when the text cannot go into the leg list's filter.
+  static bool LegFilterRefuses(const std::string& text);
   void RestoreAirlineRow(const std::vector<toolkit::Variant>& row);
 };
 

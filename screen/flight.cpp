@@ -75,5 +75,9 @@ void TfrmPropPass::medNrVooChange(toolkit::Control& /*sender*/) {
 void TfrmPropPass::medNrVooExit(toolkit::Control& /*sender*/) {
   Vd_Companhia(false, "VOO");
   // Legs still offered belong to this flight: the choice is kept.
-  if (cbbTrecho->ItemCount() == 0) Preenche_Listaa_Trecho();
+  if (cbbTrecho->ItemCount() != 0) return;
+  // An airline the leg list refuses is what must be corrected; kept on
+  // the flight, the focus could not leave it while the airline stays.
+  if (LegFilterRefuses(medSgCia->Text()) && medSgCia->CanFocus()) medSgCia->SetFocus();
+  Preenche_Listaa_Trecho();
 }

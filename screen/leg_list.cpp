@@ -14,8 +14,6 @@ constexpr const char* kQuoteInFilter =
     "A sigla da companhia e o número do vôo não podem conter aspas simples ('): "
     "a lista de trechos não pôde ser montada.";
 
-bool HasQuote(const std::string& text) { return text.find('\'') != std::string::npos; }
-
 }  // namespace
 
 void TfrmPropPass::Preenche_Listaa_Trecho() {
@@ -33,13 +31,15 @@ void TfrmPropPass::Preenche_Listaa_Trecho() {
   if (!built) framework::MensErro(kQuoteInFilter);
 }
 
+bool TfrmPropPass::LegFilterRefuses(const std::string& text) { return text.find('\'') != std::string::npos; }
+
 // False, with the list and the combo box untouched, when the typed texts
 // cannot go into the filter.
 bool TfrmPropPass::FillLegList() {
   cdsCompanhia->SetFiltered(false);
   const std::string airline = medSgCia->Text();
   const std::string flight = medNrVoo->Text();
-  if (HasQuote(airline) || HasQuote(flight)) return false;
+  if (LegFilterRefuses(airline) || LegFilterRefuses(flight)) return false;
   cdsCompanhia->SetFilter("SGCIA = '" + airline + "'" + " AND NRVOO = " + "'" + flight + "'");
   cdsCompanhia->SetFiltered(true);
   cdsCompanhia->First();
