@@ -25,6 +25,7 @@ bench: build
 	$(BUILD_DIR)/bin/bench_data
 	$(BUILD_DIR)/bin/bench_controls
 	$(BUILD_DIR)/bin/bench_server
+	$(BUILD_DIR)/bin/bench_header
 
 # Until the desktop host exists, this serves the demo database in the
 # foreground (Ctrl+C stops it).
