@@ -9,8 +9,8 @@
 #include "framework/LookupButton.h"
 #include "framework/NetConnection.h"
 #include "framework/PadraoGrid.h"
-#include "framework/ServerAnswer.h"
 #include "framework/Query.h"
+#include "framework/ServerAnswer.h"
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/Edit.h"
 #include "toolkit/data/ClientDataSet.h"
@@ -201,7 +201,8 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void AttachRangeStateChange();
   void LoadRanges();
   void RefuseEntry(toolkit::Control& entry, const char* key);
-  void LoadAirlineRows(const framework::ServerAnswer& answer);
+  // The answer through CheckResultServ into the dataset.
+  static void LoadAnswer(toolkit::ClientDataSet& into, const framework::ServerAnswer& answer);
   bool FillLegList();
   // True when the text cannot go into the leg list's filter.
   static bool LegFilterRefuses(const std::string& text);

@@ -6,7 +6,8 @@
 void TfrmPropPass::btpSgCompanhiaBeforePesq(toolkit::Control& /*sender*/, bool& /*proceed*/) {
   std::string allFlights = "T";
   std::string allLegs = "T";
-  LoadAirlineRows(server::GetCompanhia(*netPropPass, "", "T", edtfilial->Text(), "", allFlights, "", allLegs));
+  LoadAnswer(*cdsCompanhia,
+             server::GetCompanhia(*netPropPass, "", "T", edtfilial->Text(), "", allFlights, "", allLegs));
 }
 
 void TfrmPropPass::btpSgCompanhiaAfterPesq(toolkit::Control& /*sender*/) {

@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "framework/Helpers.h"
-#include "framework/ServerAnswer.h"
 #include "screen/Cli_ate11600.h"
 #include "server/ServerMethods.h"
 
@@ -37,8 +36,9 @@ void TfrmPropPass::Vd_Companhia(bool obligatory, const std::string& kind) {
   }
   std::string allFlights = flightBlank ? "T" : "";
   std::string allLegs = framework::EmptyString(cbbTrecho->Text()) ? "T" : "";
-  LoadAirlineRows(server::GetCompanhia(*netPropPass, medSgCia->Text(), "", edtfilial->Text(), medNrVoo->Text(),
-                                       allFlights, SelecionaTrecho(cbbTrecho->ItemIndex(), "COD"), allLegs));
+  LoadAnswer(*cdsCompanhia, server::GetCompanhia(*netPropPass, medSgCia->Text(), "", edtfilial->Text(),
+                                                 medNrVoo->Text(), allFlights,
+                                                 SelecionaTrecho(cbbTrecho->ItemIndex(), "COD"), allLegs));
   if (cdsCompanhia->IsEmpty()) RefuseEntry(*subject.entry, subject.unknownKey);
   if (!flightBlank) {
     edtPrefixo->SetText(cdsCompanhiaSGPREFIXO->AsString());
@@ -51,10 +51,6 @@ void TfrmPropPass::Vd_Companhia(bool obligatory, const std::string& kind) {
 void TfrmPropPass::RefuseEntry(toolkit::Control& entry, const char* key) {
   if (entry.CanFocus()) entry.SetFocus();
   framework::MensErro(msgPadrao->Msg(key));
-}
-
-void TfrmPropPass::LoadAirlineRows(const framework::ServerAnswer& answer) {
-  cdsCompanhia->SetData(framework::CheckResultServ(answer, true, 0));
 }
 
 void TfrmPropPass::medSgCiaChange(toolkit::Control& /*sender*/) {

@@ -1,8 +1,6 @@
 // Entering and leaving the header: while the focus is inside, the grids
 // show the context as typed; leaving it validates the whole context and
 // loads its services and ranges.
-#include "framework/Helpers.h"
-#include "framework/ServerAnswer.h"
 #include "screen/Cli_ate11600.h"
 #include "server/ServerMethods.h"
 
@@ -11,10 +9,8 @@ void TfrmPropPass::panPlaVooCiaEnter(toolkit::Control& /*sender*/) {
   // context being edited; entering the data area gives it back.
   dbnPadrao->SetEnabled(false);
   LoadRanges();
-  cdsPropServico->SetData(framework::CheckResultServ(
-      server::GetPropServico(*netPropPass, edtfilial->Text(), medSgCia->Text(), medNrVoo->Text(),
-                             SelecionaTrecho(cbbTrecho->ItemIndex(), "COD")),
-      true, 0));
+  LoadAnswer(*cdsPropServico, server::GetPropServico(*netPropPass, edtfilial->Text(), medSgCia->Text(),
+                                                     medNrVoo->Text(), SelecionaTrecho(cbbTrecho->ItemIndex(), "COD")));
   // After the loads, whose state changes would enable them again.
   sbtIncluir->SetEnabled(false);
   mnuIncluir->SetEnabled(false);
@@ -29,15 +25,12 @@ void TfrmPropPass::panPlaVooCiaExit(toolkit::Control& /*sender*/) {
   qryServicoCiaPesq->ParamByName("TODOS").SetAsString("T");
   qryServicoCiaPesq->Open();
   const std::string branch = qryFilialCDFILIAL->AsString();
-  cdsPropServico->SetData(framework::CheckResultServ(
-      server::GetPropServico(*netPropPass, branch, airline, medNrVoo->Text(),
-                             SelecionaTrecho(cbbTrecho->ItemIndex(), "COD")),
-      true, 0));
-  cdsQtdePropServico->SetData(framework::CheckResultServ(
-      server::GetQtdePropServico(*netPropPass, branch, airline, cdsPropServicoCDSERVICO->AsString(),
-                                 cdsPropServicoCDCLASSE->AsString(), cdsPropServicoCDCICLO->AsString(),
-                                 medNrVoo->Text(), SelecionaTrecho(cbbTrecho->ItemIndex(), "COD")),
-      true, 0));
+  const std::string leg = SelecionaTrecho(cbbTrecho->ItemIndex(), "COD");
+  LoadAnswer(*cdsPropServico, server::GetPropServico(*netPropPass, branch, airline, medNrVoo->Text(), leg));
+  LoadAnswer(*cdsQtdePropServico,
+             server::GetQtdePropServico(*netPropPass, branch, airline, cdsPropServicoCDSERVICO->AsString(),
+                                        cdsPropServicoCDCLASSE->AsString(), cdsPropServicoCDCICLO->AsString(),
+                                        medNrVoo->Text(), leg));
 }
 
 void TfrmPropPass::scbFolhaDadosEnter(toolkit::Control& /*sender*/) { dbnPadrao->SetEnabled(true); }

@@ -4,6 +4,7 @@
 #include "framework/Helpers.h"
 #include "framework/Host.h"
 #include "framework/Picture.h"
+#include "framework/ServerAnswer.h"
 #include "screen/Cli_ate11600.h"
 #include "server/ServerMethods.h"
 #include "toolkit/controls/Application.h"
@@ -79,13 +80,17 @@ void TfrmPropPass::AttachRangeStateChange() {
   dtsQtdePropServico->OnStateChange = [this](toolkit::DataSource& s) { dtsQtdePropServicoStateChange(s); };
 }
 
+void TfrmPropPass::LoadAnswer(toolkit::ClientDataSet& into, const framework::ServerAnswer& answer) {
+  into.SetData(framework::CheckResultServ(answer, true, 0));
+}
+
 // The ranges of the current service in the header's context.
 void TfrmPropPass::LoadRanges() {
-  framework::ServerAnswer answer = server::GetQtdePropServico(
-      *netPropPass, edtfilial->Text(), medSgCia->Text(), cdsPropServicoCDSERVICO->AsString(),
-      cdsPropServicoCDCLASSE->AsString(), cdsPropServicoCDCICLO->AsString(), medNrVoo->Text(),
-      SelecionaTrecho(cbbTrecho->ItemIndex(), "COD"));
-  cdsQtdePropServico->SetData(framework::CheckResultServ(answer, true, 0));
+  LoadAnswer(*cdsQtdePropServico,
+             server::GetQtdePropServico(*netPropPass, edtfilial->Text(), medSgCia->Text(),
+                                        cdsPropServicoCDSERVICO->AsString(), cdsPropServicoCDCLASSE->AsString(),
+                                        cdsPropServicoCDCICLO->AsString(), medNrVoo->Text(),
+                                        SelecionaTrecho(cbbTrecho->ItemIndex(), "COD")));
 }
 
 void TfrmPropPass::FormClose(toolkit::Control& sender, toolkit::CloseAction& action) {
