@@ -6,6 +6,7 @@
 #include "toolkit/controls/Chars.h"
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/DBGrid.h"
+#include "toolkit/controls/DBNavigator.h"
 #include "toolkit/controls/DialogService.h"
 #include "toolkit/controls/Edit.h"
 #include "toolkit/controls/Menu.h"
@@ -128,6 +129,17 @@ void EditButton(DBGrid& grid) {
     FocusNow(grid);
     if (grid.Focused()) grid.EditButtonClick();
   });
+}
+
+void Navigate(DBNavigator& navigator, NavigateBtn button) {
+  Outermost([&] {
+    if (!navigator.Showing() || !navigator.EnabledInTree()) return;
+    if (navigator.ButtonEnabled(button)) navigator.BtnClick(button);
+  });
+}
+
+void ActivateForm(Form& form) {
+  Outermost([&] { Activate(form); });
 }
 
 void SwitchAway(Form& form, Form& other) {

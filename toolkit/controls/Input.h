@@ -15,6 +15,8 @@ namespace toolkit {
 
 class ComboBox;
 class Control;
+class DBNavigator;
+enum class NavigateBtn;
 class DBGrid;
 class Edit;
 class Form;
@@ -45,6 +47,10 @@ void SelectText(Edit& edit, int start, int length);
 void ClickCell(DBGrid& grid, int row, int column);
 // The ellipsis button of the grid's selected cell.
 void EditButton(DBGrid& grid);
+// A button of a record navigator.
+void Navigate(DBNavigator& navigator, NavigateBtn button);
+// A click on the form's window: it becomes the active one.
+void ActivateForm(Form& form);
 // Another window takes the activation, then the form gets it back.
 void SwitchAway(Form& form, Form& other);
 // The window's close box.

@@ -1,82 +1,23 @@
 #include "screen_fixture.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
-#include "appserver/Database.h"
-#include "appserver/Methods.h"
-#include "appserver/db/DbSchema.h"
-#include "appserver/db/DbSession.h"
 #include "framework/GeneralDatabase.h"
-#include "rpc/Dispatcher.h"
 #include "toolkit/controls/Application.h"
 
 namespace screen_test {
 
-namespace fs = std::filesystem;
-
 namespace {
-
-std::unique_ptr<Backend>& TheBackend() {
-  static std::unique_ptr<Backend> backend;
-  return backend;
-}
 
 // Stops the server before the program's statics go away.
 class BackendEnvironment : public ::testing::Environment {
  public:
-  void TearDown() override { TheBackend().reset(); }
+  void TearDown() override { Backend::Release(); }
 };
 
 const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new BackendEnvironment);
 
 }  // namespace
-
-struct Backend::Parts {
-  std::unique_ptr<appserver::Database> db;
-  std::unique_ptr<rpc::Dispatcher> dispatcher;
-  std::unique_ptr<rpc::Server> server;
-};
-
-Backend& Backend::Get() {
-  if (!TheBackend()) TheBackend().reset(new Backend);
-  return *TheBackend();
-}
-
-Backend::Backend() : parts_(std::make_unique<Parts>()) {
-  dir_ = fs::temp_directory_path() / ("ate-screen-" + std::to_string(::getpid()));
-  fs::create_directories(dir_);
-  url_ = "sqlite:" + (dir_ / "ate.db").string();
-  {
-    auto session = dbsession::Open(dbsession::ParseUrl(url_));
-    dbsession::CreateSchema(*session);
-    dbsession::LoadDemo(*session);
-  }
-  parts_->db = std::make_unique<appserver::Database>(dbsession::ParseUrl(url_));
-  parts_->dispatcher = std::make_unique<rpc::Dispatcher>(appserver::kServerName, "");
-  appserver::RegisterMethods(*parts_->dispatcher, *parts_->db);
-  parts_->server = StartServer();
-}
-
-Backend::~Backend() {
-  parts_->server.reset();
-  parts_.reset();
-  std::error_code ignored;
-  fs::remove_all(dir_, ignored);
-}
-
-std::uint16_t Backend::Port() const { return parts_->server->Port(); }
-
-std::unique_ptr<rpc::Server> Backend::StartServer(std::uint16_t port) {
-  rpc::ServerOptions options;
-  options.port = port;
-  rpc::Dispatcher* dispatcher = parts_->dispatcher.get();
-  auto server = std::make_unique<rpc::Server>(
-      options, [dispatcher](std::string_view text, rpc::Session& s) { return dispatcher->Handle(text, s); });
-  server->Start();
-  return server;
-}
 
 int CallLog::Count(const std::string& method) const {
   int n = 0;

@@ -13,31 +13,14 @@
 
 #include "framework/Host.h"
 #include "framework/NetConnection.h"
+#include "backend.h"
 #include "rpc/Server.h"
 #include "screen/Cli_ate11600.h"
 #include "toolkit/controls/RecordingDialogs.h"
 
 namespace screen_test {
 
-// The demo database and the application server "Ate11600.rdmPropPass".
-class Backend {
- public:
-  static Backend& Get();
-  ~Backend();
-
-  const std::string& DatabaseUrl() const { return url_; }
-  std::uint16_t Port() const;
-  // Another server with the same methods on the same database; port 0
-  // takes any free port.
-  std::unique_ptr<rpc::Server> StartServer(std::uint16_t port = 0);
-
- private:
-  Backend();
-  struct Parts;
-  std::filesystem::path dir_;
-  std::string url_;
-  std::unique_ptr<Parts> parts_;
-};
+using test_support::Backend;
 
 // Every remote call, as the connection sees it before sending.
 class CallLog : public framework::CallObserver {

@@ -1,0 +1,71 @@
+// What a person does to the widgets of a form, handed to the toolkit's
+// input layer.
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "desktop/FormView.h"
+#include "desktop/GridView.h"
+#include "desktop/KeyMap.h"
+#include "toolkit/controls/DBGrid.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/controls/Form.h"
+#include "toolkit/controls/Input.h"
+
+namespace desktop {
+
+bool FormView::eventFilter(QObject* watched, QEvent* event) {
+  auto it = controls_.find(watched);
+  if (!form_ || it == controls_.end()) return QWidget::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+      // Keys the toolkit handles must reach it as key presses.
+      const KeyAction action = Translate(*static_cast<QKeyEvent*>(event));
+      if (action.kind != KeyAction::Kind::None && !(action.shift & toolkit::ssAlt)) event->accept();
+      return false;
+    }
+    case QEvent::KeyPress: return HandleKey(event);
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: return HandleMouse(*it->second, watched, event);
+    case QEvent::FocusIn:
+      // Qt moved the focus on its own (window activation): put it back.
+      if (!syncingFocus_) SyncFocus();
+      return false;
+    default: return false;
+  }
+}
+
+bool FormView::HandleKey(QEvent* event) {
+  const KeyAction action = Translate(*static_cast<QKeyEvent*>(event));
+  switch (action.kind) {
+    case KeyAction::Kind::Text: toolkit::input::Type(*form_, action.text); break;
+    case KeyAction::Kind::Key: toolkit::input::Key(*form_, action.key, action.shift); break;
+    case KeyAction::Kind::None: return false;
+  }
+  SyncFocus();
+  return true;
+}
+
+bool FormView::HandleMouse(toolkit::Control& control, QObject* watched, QEvent* event) {
+  auto* mouse = static_cast<QMouseEvent*>(event);
+  if (mouse->button() != Qt::LeftButton) return false;
+  const bool dbl = event->type() == QEvent::MouseButtonDblClick;
+  if (auto* grid = dynamic_cast<toolkit::DBGrid*>(&control)) {
+    auto* view = grids_.at(grid);
+    if (watched != view->viewport()) return false;  // headers and scroll bars work as usual
+    const QModelIndex cell = view->indexAt(mouse->position().toPoint());
+    if (dbl) toolkit::input::DblClick(*grid);
+    else if (cell.isValid()) toolkit::input::ClickCell(*grid, cell.row(), cell.column());
+    else toolkit::input::Focus(*grid);
+    SyncFocus();
+    return true;
+  }
+  if (!control.Focusable()) return false;  // buttons click through their signal
+  if (dbl) toolkit::input::DblClick(control);
+  else toolkit::input::Focus(control);
+  SyncFocus();
+  // A combo box still opens its list; the choice comes back as a choice.
+  return !(qobject_cast<QComboBox*>(static_cast<QWidget*>(watched)) && control.Focused());
+}
+
+}  // namespace desktop

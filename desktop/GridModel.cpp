@@ -1,0 +1,43 @@
+#include "desktop/GridModel.h"
+
+#include "toolkit/controls/DBGrid.h"
+
+namespace desktop {
+
+GridModel::GridModel(toolkit::DBGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(&grid) {}
+
+int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() || !grid_ ? 0 : grid_->RowCount(); }
+
+int GridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() || !grid_ ? 0 : grid_->ColumnCount(); }
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || !grid_) return {};
+  if (role == Qt::DisplayRole) return QString::fromStdString(grid_->CellText(index.row(), index.column()));
+  return {};
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || !grid_) return {};
+  if (orientation == Qt::Vertical) return section == grid_->Row() ? QStringLiteral("▶") : QString();
+  if (section < 0 || section >= grid_->ColumnCount()) return {};
+  return QString::fromStdString(grid_->Columns(section).Title());
+}
+
+void GridModel::Reload() {
+  beginResetModel();
+  endResetModel();
+}
+
+void GridModel::Detach() {
+  beginResetModel();
+  grid_ = nullptr;
+  endResetModel();
+}
+
+void GridModel::RowChanged(int row) {
+  if (row < 0 || row >= rowCount()) return;
+  emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+  emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+}
+
+}  // namespace desktop

@@ -1,0 +1,162 @@
+// The host loading the screen module and showing the screen with Qt: what a
+// person types and clicks reaches the screen, and what the screen decides
+// (focus, rows) shows in the widgets.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
+#include "backend.h"
+#include "desktop/FormView.h"
+#include "desktop/GridView.h"
+#include "framework/GeneralDatabase.h"
+#include "framework/Host.h"
+#include "host/MainWindow.h"
+#include "qt_app.h"
+#include "toolkit/controls/DBGrid.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/controls/RecordingDialogs.h"
+
+namespace {
+
+using test_support::Backend;
+
+class BackendEnvironment : public ::testing::Environment {
+ public:
+  void TearDown() override { Backend::Release(); }
+};
+const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new BackendEnvironment);
+
+class HostScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    desktop_test::App();
+    framework::HostSettings& host = framework::Host();
+    host.webUrl = "127.0.0.1";
+    host.webPort = Backend::Get().Port();
+    host.filiProc = "0001";
+    host.moduFili = false;
+    host.dbPict = "99.99.999";
+    toolkit::Application::Instance().Reset();
+    toolkit::Application::Instance().SetDialogs(&dialogs);
+    framework::dtmDBGeral = new framework::TdtmDBGeral();
+    framework::dtmDBGeral->adcGeral->Open(Backend::Get().DatabaseUrl());
+  }
+  void TearDown() override {
+    window.reset();
+    toolkit::Application::Instance().Reset();
+    delete framework::dtmDBGeral;
+    framework::dtmDBGeral = nullptr;
+  }
+
+  // Opens the screen from the host's menu.
+  desktop::FormView& Open() {
+    window = std::make_unique<host::MainWindow>(ATE_MODULE_PATH, "127.0.0.1", "demo");
+    window->show();
+    window->OpenScreen();
+    EXPECT_TRUE(dialogs.Messages().empty());
+    form = Find("frmPropPass");
+    desktop::FormView* view = form ? window->ViewOf(*form) : nullptr;
+    if (!view) throw std::runtime_error("the screen has no view");
+    return *view;
+  }
+  toolkit::Form* Find(const std::string& name) {
+    for (toolkit::Form* f : toolkit::Application::Instance().Forms())
+      if (f->Name() == name) return f;
+    return nullptr;
+  }
+  template <class W = QWidget>
+  W* Widget(desktop::FormView& view, const char* name) {
+    auto* control = dynamic_cast<toolkit::Control*>(form->FindComponent(name));
+    return control ? qobject_cast<W*>(view.WidgetOf(control)) : nullptr;
+  }
+  std::string ToolkitText(const char* name) {
+    return dynamic_cast<toolkit::Control*>(form->FindComponent(name))->Text();
+  }
+
+  toolkit::RecordingDialogs dialogs;
+  std::unique_ptr<host::MainWindow> window;
+  toolkit::Form* form = nullptr;
+};
+
+TEST_F(HostScreen, TheMenuLoadsTheModuleAndShowsTheScreenAsAnMdiChild) {
+  desktop::FormView& view = Open();
+  QMdiSubWindow* sub = window->SubWindowOf(*form);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(sub->windowTitle(), QStringLiteral("Proporção de Serviço por Passageiro"));
+  EXPECT_EQ(window->MdiArea()->subWindowList().size(), 1);
+  EXPECT_EQ(view.width(), 657);
+  // The host's branch is on screen and the focus is on the airline.
+  EXPECT_EQ(Widget<QLineEdit>(view, "edtfilial")->text(), QStringLiteral("0001"));
+  EXPECT_EQ(Widget<QLineEdit>(view, "edtNmfilial")->text(), QStringLiteral("Cozinha Guarulhos"));
+  EXPECT_EQ(view.focusWidget(), Widget(view, "medSgCia"));
+  // Opening again shows the same screen.
+  window->OpenScreen();
+  EXPECT_EQ(window->MdiArea()->subWindowList().size(), 1);
+}
+
+TEST_F(HostScreen, TypingGoesThroughTheToolkit) {
+  desktop::FormView& view = Open();
+  QLineEdit* airline = Widget<QLineEdit>(view, "medSgCia");
+  QTest::keyClicks(airline, "asul");
+  // Upper-cased by the toolkit's edit, not by Qt.
+  EXPECT_EQ(ToolkitText("medSgCia"), "ASUL");
+  EXPECT_EQ(airline->text(), QStringLiteral("ASUL"));
+  QTest::keyClick(airline, Qt::Key_Tab);
+  EXPECT_EQ(view.focusWidget(), Widget(view, "medNrVoo"));
+  EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(HostScreen, ARefusedExitKeepsTheQtFocusOnTheEdit) {
+  desktop::FormView& view = Open();
+  QLineEdit* airline = Widget<QLineEdit>(view, "medSgCia");
+  QTest::keyClicks(airline, "XYZ");
+  QTest::keyClick(airline, Qt::Key_Tab);
+  EXPECT_EQ(dialogs.TakeMessages(), std::vector<std::string>{"Companhia não cadastrada."});
+  EXPECT_EQ(form->ActiveControl()->Name(), "medSgCia");
+  EXPECT_EQ(view.focusWidget(), airline);
+  // A click elsewhere is refused the same way.
+  QTest::mouseClick(Widget(view, "medNrVoo"), Qt::LeftButton);
+  EXPECT_EQ(dialogs.TakeMessages(), std::vector<std::string>{"Companhia não cadastrada."});
+  EXPECT_EQ(view.focusWidget(), airline);
+}
+
+TEST_F(HostScreen, TheGridsShowTheRowsOfTheFlight) {
+  desktop::FormView& view = Open();
+  QTest::keyClicks(Widget(view, "medSgCia"), "ASUL");
+  QTest::keyClick(Widget(view, "medSgCia"), Qt::Key_Tab);
+  QTest::keyClicks(Widget(view, "medNrVoo"), "1110");
+  QTest::keyClick(Widget(view, "medNrVoo"), Qt::Key_Tab);
+  auto* legs = Widget<QComboBox>(view, "cbbTrecho");
+  ASSERT_EQ(legs->count(), 2);
+  EXPECT_EQ(legs->currentText(), QStringLiteral("GRU-GIG 11h20"));
+  auto* services = Widget<desktop::GridView>(view, "dbgPadrao");
+  QTest::mouseClick(services->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_TRUE(dialogs.Messages().empty());
+  EXPECT_EQ(view.focusWidget(), services);
+  QAbstractItemModel* rows = services->model();
+  ASSERT_EQ(rows->rowCount(), 2);
+  EXPECT_EQ(rows->data(rows->index(0, 1)).toString(), QStringLiteral("Café da manhã econômico"));
+  EXPECT_EQ(rows->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Descrição"));
+  auto* ranges = Widget<desktop::GridView>(view, "dbgQtdePropServico");
+  QAbstractItemModel* r = ranges->model();
+  ASSERT_EQ(r->rowCount(), 3);
+  EXPECT_EQ(r->data(r->index(1, 0)).toString(), QStringLiteral("21"));
+  EXPECT_EQ(r->data(r->index(1, 1)).toString(), QStringLiteral("50"));
+  // The current cell follows the grid.
+  EXPECT_EQ(services->currentIndex().row(), 0);
+}
+
+TEST_F(HostScreen, AMissingModuleIsReportedByName) {
+  window = std::make_unique<host::MainWindow>("/nonexistent/libPkg_ate11600.so", "127.0.0.1", "demo");
+  window->OpenScreen();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_NE(dialogs.Messages()[0].find("Não foi possível carregar o módulo /nonexistent/libPkg_ate11600.so"),
+            std::string::npos);
+  EXPECT_TRUE(window->MdiArea()->subWindowList().isEmpty());
+}
+
+}  // namespace
