@@ -46,6 +46,11 @@ Rect TakeEdge(Free& free, const toolkit::Control& c) {
 }  // namespace
 
 std::vector<Placement> LayOut(const toolkit::Container& container, int width, int height) {
+  // A page control shows its active page over the whole of it.
+  if (auto* pages = dynamic_cast<const toolkit::PageControl*>(&container)) {
+    if (toolkit::TabSheet* page = pages->ActivePage(); page && page->Visible()) return {{page, {0, 0, width, height}}};
+    return {};
+  }
   Free free{0, 0, width, height};
   std::vector<Placement> placed;
   std::vector<toolkit::Control*> clients;

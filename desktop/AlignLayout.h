@@ -2,7 +2,8 @@
 // Where each child of a container goes: children aligned to an edge take
 // their height (top, bottom) or width (left, right) from that edge of the
 // space still free, in child order; client-aligned ones fill what is left;
-// the others keep their own bounds.
+// the others keep their own bounds. A page control shows only its active
+// page, filling it.
 #include <vector>
 
 namespace toolkit {

@@ -37,6 +37,7 @@ void GridView::ReloadLayout() {
   if (!grid_) return;
   model_->Reload();
   horizontalHeader()->setVisible((grid_->Options() & toolkit::dgTitles) != 0);
+  verticalHeader()->setVisible((grid_->Options() & toolkit::dgIndicator) != 0);
   for (int c = 0; c < grid_->ColumnCount(); ++c) setColumnWidth(c, grid_->Columns(c).Width());
   SyncCurrent();
 }

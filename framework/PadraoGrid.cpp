@@ -49,10 +49,13 @@ void TfrmPadraoGrid::BuildCommandBar() {
   panMenu = Make<toolkit::Panel>(this, "panMenu", this);
   panMenu->SetAlign(toolkit::Align::alTop);
   panMenu->SetHeight(30);
-  auto button = [this](const char* name, CommandText text) {
+  int left = 2;
+  auto button = [this, &left](const char* name, CommandText text) {
     auto* b = Make<toolkit::Button>(this, name, panMenu);
     b->SetCaption(text.caption);
     b->SetHint(text.hint);
+    b->SetBounds(left, 3, 64, 24);
+    left += 65;
     return b;
   };
   sbtIncluir = button("sbtIncluir", {"Incluir", "Incluir (F2)"});
@@ -65,6 +68,8 @@ void TfrmPadraoGrid::BuildCommandBar() {
   sbtConfirmar = button("sbtConfirmar", {"Confirmar", "Confirmar (F9)"});
   sbtSair = button("sbtSair", {"Sair", "Sair"});
   lblCodTela = Make<toolkit::Label>(this, "lblCodTela", panMenu);
+  lblCodTela->SetAlign(toolkit::Align::alRight);
+  lblCodTela->SetWidth(70);
 }
 
 void TfrmPadraoGrid::BuildMenu() {
@@ -103,8 +108,11 @@ void TfrmPadraoGrid::BuildDataArea() {
   panNavigator->SetHeight(25);
   dbtNome = Make<toolkit::DBText>(this, "dbtNome", panNavigator);
   dbtNome->SetDataSource(dtsPadrao);
+  dbtNome->SetBounds(6, 4, 400, 17);
   dbnPadrao = Make<toolkit::DBNavigator>(this, "dbnPadrao", panNavigator);
   dbnPadrao->SetDataSource(dtsPadrao);
+  dbnPadrao->SetAlign(toolkit::Align::alRight);
+  dbnPadrao->SetWidth(112);
 }
 
 void TfrmPadraoGrid::BindHandlers() {

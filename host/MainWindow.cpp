@@ -110,7 +110,9 @@ void MainWindow::FormRemoved(toolkit::Form& form) {
   auto* window = static_cast<FormSubWindow*>(it->second);
   windows_.erase(it);
   window->Forget();
-  window->close();
+  // Not close(): the removal may come from inside the window's own close.
+  window->hide();
+  window->deleteLater();
 }
 
 void MainWindow::ActiveFormChanged(toolkit::Form* form) {

@@ -20,17 +20,24 @@ void TfrmPropPass::BuildHeaderFlight() {
   lblCia = Place<toolkit::Label>(this, "lblCia", panPlaVooCia);
   lblCia->SetCaption("Companhia/Voo/Trecho");
   lblCia->SetBold(true);
+  lblCia->SetBounds(8, 10, 152, 16);
   medSgCia = Place<toolkit::MaskEdit>(this, "medSgCia", panPlaVooCia);
   medSgCia->SetCharCase(toolkit::CharCase::ecUpperCase);
   medSgCia->SetMaxLength(5);
   medSgCia->SetColor(toolkit::TColor::clInfoBk);
+  medSgCia->SetBounds(162, 7, 48, 21);
   medNrVoo = Place<toolkit::MaskEdit>(this, "medNrVoo", panPlaVooCia);
+  medNrVoo->SetBounds(236, 7, 50, 21);
   cbbTrecho = Place<toolkit::ComboBox>(this, "cbbTrecho", panPlaVooCia);
+  cbbTrecho->SetBounds(290, 7, 112, 21);
   Label1 = Place<toolkit::Label>(this, "Label1", panPlaVooCia);
   Label1->SetCaption("Prefixo/Equip.");
   Label1->SetBold(true);
+  Label1->SetBounds(410, 10, 98, 16);
   edtPrefixo = Place<toolkit::Edit>(this, "edtPrefixo", panPlaVooCia);
+  edtPrefixo->SetBounds(508, 7, 66, 21);
   edtEquip = Place<toolkit::Edit>(this, "edtEquip", panPlaVooCia);
+  edtEquip->SetBounds(576, 7, 64, 21);
   for (toolkit::Edit* e : {edtPrefixo, edtEquip}) {
     e->SetEnabled(false);
     e->SetColor(toolkit::TColor::clBtnFace);
@@ -40,6 +47,7 @@ void TfrmPropPass::BuildHeaderFlight() {
   btpSgCompanhia->SetEdit(medSgCia);
   btpSgCompanhia->SetEmptyText("Não há companhia cadastrada.");
   btpSgCompanhia->SetHint("Pesquisar");
+  btpSgCompanhia->SetBounds(211, 7, 22, 21);
 }
 
 void TfrmPropPass::BuildHeaderBranch() {
@@ -47,18 +55,22 @@ void TfrmPropPass::BuildHeaderBranch() {
   edtfilial->SetEditMask(">aaaa;0; ");
   edtfilial->SetMaxLength(4);
   edtfilial->SetColor(toolkit::TColor::clInfoBk);
+  edtfilial->SetBounds(162, 33, 48, 21);
   lblfilial = Place<toolkit::Label>(this, "lblfilial", panPlaVooCia);
   lblfilial->SetCaption("Filial");
   lblfilial->SetBold(true);
+  lblfilial->SetBounds(8, 36, 152, 16);
   btnfilial = Place<framework::TBtnPesquisa>(this, "btnfilial", panPlaVooCia);
   btnfilial->SetTitle("Filial");
   btnfilial->SetEdit(edtfilial);
   btnfilial->SetEmptyText("Não há filial cadastrada.");
   btnfilial->SetHint("Pesquisar");
+  btnfilial->SetBounds(211, 33, 22, 21);
   edtNmfilial = Place<toolkit::Edit>(this, "edtNmfilial", panPlaVooCia);
   edtNmfilial->SetEnabled(false);
   edtNmfilial->SetTabStop(false);
   edtNmfilial->SetColor(toolkit::TColor::clBtnFace);
+  edtNmfilial->SetBounds(236, 33, 250, 21);
   for (toolkit::Control* c : std::initializer_list<toolkit::Control*>{lblfilial, edtfilial, btnfilial, edtNmfilial})
     c->SetTag(framework::kTagFixed);
 }

@@ -150,6 +150,29 @@ TEST_F(HostScreen, TheGridsShowTheRowsOfTheFlight) {
   EXPECT_EQ(services->currentIndex().row(), 0);
 }
 
+TEST_F(HostScreen, SuspendedRepaintingShowsTheChangesOnceItResumes) {
+  desktop::FormView& view = Open();
+  auto* prefix = dynamic_cast<toolkit::Edit*>(form->FindComponent("edtPrefixo"));
+  toolkit::Application& app = toolkit::Application::Instance();
+  app.SuspendRepaint();
+  prefix->SetText("PT-ABC");
+  EXPECT_EQ(Widget<QLineEdit>(view, "edtPrefixo")->text(), QString());
+  app.ResumeRepaint();
+  EXPECT_EQ(Widget<QLineEdit>(view, "edtPrefixo")->text(), QStringLiteral("PT-ABC"));
+}
+
+TEST_F(HostScreen, ClosingTheWindowClosesTheScreen) {
+  Open();
+  window->SubWindowOf(*form)->close();
+  EXPECT_EQ(Find("frmPropPass"), nullptr);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(window->MdiArea()->subWindowList().isEmpty());
+  // The module stays loaded: opening again creates a fresh screen.
+  window->OpenScreen();
+  EXPECT_NE(Find("frmPropPass"), nullptr);
+  EXPECT_EQ(window->MdiArea()->subWindowList().size(), 1);
+}
+
 TEST_F(HostScreen, AMissingModuleIsReportedByName) {
   window = std::make_unique<host::MainWindow>("/nonexistent/libPkg_ate11600.so", "127.0.0.1", "demo");
   window->OpenScreen();
