@@ -89,6 +89,9 @@ class Application {
 
  private:
   Application() = default;
+  // Forms outliving main (exit() from a lost display) go while the lists
+  // they report to are still there.
+  ~Application() { Reset(); }
   void RunCreate(Form& form);
   template <class F>
   void Tell(F&& f) {

@@ -47,7 +47,9 @@ class PadraoGrid : public FrameworkTest {
   std::string Commands() const {
     std::string s;
     auto mark = [&](toolkit::Button* b, toolkit::MenuItem* m, char c) {
-      if (m) EXPECT_EQ(b->Enabled(), m->Enabled()) << c;
+      if (m) {
+        EXPECT_EQ(b->Enabled(), m->Enabled()) << c;
+      }
       s += b->Enabled() ? c : '-';
     };
     mark(screen->sbtIncluir, screen->mnuIncluir, 'I');
