@@ -1,0 +1,136 @@
+#include "desktop/QtDialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "desktop/PickListDialog.h"
+#include "desktop/ReportView.h"
+#include "desktop/WaitPanel.h"
+#include "toolkit/controls/Form.h"
+#include "toolkit/data/DataSet.h"
+
+namespace desktop {
+
+namespace {
+
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+std::unique_ptr<QMessageBox> Box(QMessageBox::Icon icon, const QString& title, std::string_view text,
+                                 QWidget* parent) {
+  auto box = std::make_unique<QMessageBox>(icon, title, FromUtf8(text), QMessageBox::Ok, parent);
+  box->setDefaultButton(QMessageBox::Ok);
+  return box;
+}
+
+constexpr int kModalPollMs = 20;
+
+}  // namespace
+
+QtDialogs::QtDialogs(QWidget* parent, FormRenderer renderForm)
+    : parent_(parent), renderForm_(std::move(renderForm)) {}
+
+WaitPanel* QtDialogs::Panel() const { return panel_; }
+
+QtDialogs::~QtDialogs() {
+  HideWait();
+  delete panel_.data();
+}
+
+std::unique_ptr<QMessageBox> QtDialogs::ErrorBox(std::string_view text, QWidget* parent) {
+  return Box(QMessageBox::Critical, QObject::tr("Erro"), text, parent);
+}
+
+std::unique_ptr<QMessageBox> QtDialogs::InformationBox(std::string_view text, QWidget* parent) {
+  return Box(QMessageBox::Information, QObject::tr("Informação"), text, parent);
+}
+
+std::unique_ptr<QMessageBox> QtDialogs::ConfirmBox(std::string_view text, QWidget* parent) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QObject::tr("Confirmação"), FromUtf8(text),
+                                           QMessageBox::Yes | QMessageBox::No, parent);
+  box->button(QMessageBox::Yes)->setText(QObject::tr("Sim"));
+  box->button(QMessageBox::No)->setText(QObject::tr("Não"));
+  box->setDefaultButton(QMessageBox::Yes);
+  box->setEscapeButton(QMessageBox::No);
+  return box;
+}
+
+void QtDialogs::ShowError(std::string_view text) { ErrorBox(text, parent_)->exec(); }
+
+void QtDialogs::ShowInformation(std::string_view text) { InformationBox(text, parent_)->exec(); }
+
+bool QtDialogs::Confirm(std::string_view text) { return ConfirmBox(text, parent_)->exec() == QMessageBox::Yes; }
+
+bool QtDialogs::PickRow(std::string_view title, toolkit::DataSet& dataset,
+                        const std::vector<toolkit::Field*>& fields) {
+  PickListDialog dialog(FromUtf8(title), PickColumns(fields), PickCells(dataset, fields), dataset.CurrentIndex(),
+                        parent_);
+  if (dialog.exec() != QDialog::Accepted || dialog.ChosenRow() < 0) return false;
+  dataset.MoveBy(dialog.ChosenRow() - dataset.CurrentIndex());
+  return true;
+}
+
+void QtDialogs::ShowWait(int kind, std::string_view text) {
+  if (!waitCursor_) QApplication::setOverrideCursor(Qt::WaitCursor);
+  waitCursor_ = true;
+  if (!panel_) panel_ = new WaitPanel(parent_);
+  panel_->ShowText(kind, text);
+}
+
+void QtDialogs::HideWait() {
+  if (waitCursor_) QApplication::restoreOverrideCursor();
+  waitCursor_ = false;
+  if (panel_) panel_->hide();
+}
+
+int QtDialogs::RunModal(toolkit::Form& form) {
+  form.BeginModal();
+  std::exception_ptr failure;
+  try {
+    RunFormDialog(form, failure);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  if (form.Modal()) form.EndModal();
+  if (failure) std::rethrow_exception(failure);
+  return form.ModalResult();
+}
+
+// Qt cannot carry an exception out of exec(), so one from the form's
+// OnClose is kept in failure for RunModal to rethrow.
+void QtDialogs::RunFormDialog(toolkit::Form& form, std::exception_ptr& failure) {
+  QDialog dialog(parent_);
+  dialog.setWindowTitle(FromUtf8(form.Caption()));
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->setContentsMargins(0, 0, 0, 0);
+  QPointer<QWidget> view = renderForm_ ? renderForm_(form, &dialog) : nullptr;
+  if (view) layout->addWidget(view);
+  if (form.Width() > 0 && form.Height() > 0) dialog.resize(form.Width(), form.Height());
+
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+    if (!form.Modal()) dialog.done(form.ModalResult());
+  });
+  QObject::connect(&dialog, &QDialog::finished, &dialog, [&] {
+    if (!form.Modal()) return;
+    try {
+      form.Close();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  poll.start(kModalPollMs);
+  // A form whose OnClose refuses keeps its window: the dialog comes back.
+  while (form.Modal() && !failure) dialog.exec();
+  delete view.data();
+}
+
+void QtDialogs::ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction action) {
+  ReportView(report).Run(action, parent_);
+}
+
+}  // namespace desktop

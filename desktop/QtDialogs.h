@@ -1,0 +1,70 @@
+#pragma once
+// The dialog service on Qt widgets: message boxes, the pick list, the wait
+// indicator, modal forms in a QDialog and report preview or printing.
+// Every dialog but the wait panel is modal and centred over the parent
+// given at construction (may be null).
+//
+// RunModal runs a local event loop until the form stops being modal; a
+// window closed by the person closes the form; when its OnClose refuses
+// (caNone) the window stays and the run goes on. An exception from renderForm or from the form's
+// OnClose ends the modal run and propagates out of RunModal, never through
+// Qt's event loop.
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include <QPointer>
+
+#include "toolkit/controls/DialogService.h"
+
+class QMessageBox;
+class QWidget;
+
+namespace toolkit {
+class Form;
+}
+
+namespace desktop {
+
+class WaitPanel;
+
+class QtDialogs : public toolkit::DialogService {
+ public:
+  // Builds the widget showing a form inside parent; it is deleted when the
+  // modal run ends.
+  using FormRenderer = std::function<QWidget*(toolkit::Form&, QWidget* parent)>;
+
+  QtDialogs(QWidget* parent, FormRenderer renderForm);
+  ~QtDialogs() override;
+  QtDialogs(const QtDialogs&) = delete;
+  QtDialogs& operator=(const QtDialogs&) = delete;
+
+  void ShowError(std::string_view text) override;
+  void ShowInformation(std::string_view text) override;
+  bool Confirm(std::string_view text) override;
+  bool PickRow(std::string_view title, toolkit::DataSet& dataset, const std::vector<toolkit::Field*>& fields) override;
+  void ShowWait(int kind, std::string_view text) override;
+  void HideWait() override;
+  int RunModal(toolkit::Form& form) override;
+  void ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction action) override;
+
+  // The boxes the messages and confirmations run, not yet shown.
+  static std::unique_ptr<QMessageBox> ErrorBox(std::string_view text, QWidget* parent);
+  static std::unique_ptr<QMessageBox> InformationBox(std::string_view text, QWidget* parent);
+  static std::unique_ptr<QMessageBox> ConfirmBox(std::string_view text, QWidget* parent);
+
+  // The wait panel, once a wait was shown (hidden after HideWait).
+  WaitPanel* Panel() const;
+
+ private:
+  void RunFormDialog(toolkit::Form& form, std::exception_ptr& failure);
+
+  QPointer<QWidget> parent_;
+  FormRenderer renderForm_;
+  QPointer<WaitPanel> panel_;
+  bool waitCursor_ = false;
+};
+
+}  // namespace desktop
