@@ -27,12 +27,10 @@ bench: build
 	$(BUILD_DIR)/bin/bench_server
 	$(BUILD_DIR)/bin/bench_header
 
-# Until the desktop host exists, this serves the demo database in the
-# foreground (Ctrl+C stops it).
-run: build
-	@echo "make run: the desktop host (ate-host) is not built yet; starting the application server alone." >&2
-	mkdir -p var
-	$(BUILD_DIR)/bin/ate-appserver --init-db --demo --db sqlite:var/ate.db --listen 127.0.0.1:30316
+# The app server on the demo database and the host pointed at it (needs a
+# display: `xvfb-run make run` without one). ARGS go to ate-host.
+run:
+	BUILD_DIR=$(BUILD_DIR) scripts/run $(ARGS)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -1,0 +1,71 @@
+// ate-host: reads its configuration, opens the general database and shows
+// the main window; the screen module is loaded from the menu.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+#include <exception>
+
+#include "desktop/FormView.h"
+#include "desktop/QtDialogs.h"
+#include "framework/GeneralDatabase.h"
+#include "host/HostConfig.h"
+#include "host/MainWindow.h"
+#include "toolkit/controls/Application.h"
+
+namespace {
+
+struct Options {
+  QString config;
+  QString module;
+  bool openScreen = false;
+};
+
+Options ParseOptions(const QApplication& app) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Host of the passenger-proportion screen");
+  parser.addHelpOption();
+  parser.addOption({"config", "Configuration file (created with defaults when missing).", "file", "etc/ate-host.ini"});
+  parser.addOption({"module", "The screen module.", "file", app.applicationDirPath() + "/../lib/libPkg_ate11600.so"});
+  parser.addOption({"open", "Open the screen at start-up."});
+  parser.process(app);
+  return {parser.value("config"), parser.value("module"), parser.isSet("open")};
+}
+
+int Run(QApplication& app, const Options& options) {
+  const host::HostConfig config = host::LoadConfig(options.config.toStdString());
+  framework::Host() = config.settings;
+  framework::TdtmDBGeral general;
+  framework::dtmDBGeral = &general;
+  general.adcGeral->Open(config.settings.databaseUrl);
+
+  const QString server = QString::fromStdString(config.settings.webUrl) + ":" + QString::number(config.settings.webPort);
+  auto* window =
+      new host::MainWindow(options.module.toStdString(), server, QString::fromStdString(config.settings.databaseUrl));
+  // Boxes and modal forms centre over the main window.
+  desktop::QtDialogs dialogs(window, [](toolkit::Form& form, QWidget* parent) -> QWidget* {
+    return new desktop::FormView(form, parent);
+  });
+  toolkit::Application::Instance().SetDialogs(&dialogs);
+  window->show();
+  if (options.openScreen) window->OpenScreen();
+  const int rc = app.exec();
+  window->Shutdown();
+  delete window;
+  toolkit::Application::Instance().Reset();
+  framework::dtmDBGeral = nullptr;
+  return rc;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  app.setApplicationName("ate-host");
+  const Options options = ParseOptions(app);
+  try {
+    return Run(app, options);
+  } catch (const std::exception& e) {
+    QMessageBox::critical(nullptr, "ate-host", QString::fromUtf8(e.what()));
+    return 1;
+  }
+}
