@@ -140,32 +140,67 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void Preenche_Listaa_Trecho();
 
   // --- services --------------------------------------------------------------
+  // Refusals below are shown through MensErro and end the operation with a
+  // silent EAbort; a failed server call is shown by CheckResultServ.
+  //
+  // The typed product-tree code looked up among the airline's services
+  // (qryServicoCiaPesq); found, the service row is filled from it and the
+  // header. Blank: not_null_CDSERVICO when obligatory, else nothing;
+  // unknown: serv_err. Needs cdsPropServico in insert or edit state.
   void Vd_CdServico(bool obligatory);
+  // The row's class / cycle resolved for branch and airline: CDCLASSE and
+  // SGCLASSE / IDCICLO and CDCICLO rewritten from the lookup. Blank:
+  // CLASSE_NI / CICLO_NI when obligatory; unknown: CLASSE_NC / CICLO_NC.
   void Vd_SGCLASSE(bool obligatory);
   void Vd_IDCICLO(bool obligatory);
+  // The search list of the airline's services, on the code column of a
+  // service being inserted; a pick fills the row. Not_Serv when none.
   void dbgPadraoEditButtonClick(toolkit::Control& sender);
+  // Entering the code column applies its rule: editable with an ellipsis
+  // button while a service is inserted, else read-only without one.
   void dbgPadraoColEnter(toolkit::Control& sender);
+  // Leaving the code column of a service being inserted looks it up
+  // (a blank code passes).
   void dbgPadraoColExit(toolkit::Control& sender);
+  // The base screen's handling, then upper case in the class column.
   void dbgPadraoKeyPress(toolkit::Control& sender, char32_t& key) override;
   void dbgPadraoExit(toolkit::Control& sender);
+  // A service without ranges gets a range instead of a second service.
   void cdsPropServicoBeforeInsert(toolkit::DataSet& dataSet);
   void cdsPropServicoAfterInsert(toolkit::DataSet& dataSet);
+  // The code must name a service of the airline not yet registered for
+  // the flight (GetValidaServ); SERV_INV otherwise.
   void cdsPropServicoBeforePost(toolkit::DataSet& dataSet);
+  // A stored service opens its first range (with the range grid focused
+  // when it was not editing); not when a range's post stored it.
   void cdsPropServicoAfterPost(toolkit::DataSet& dataSet);
+  // Drops every local change since the list was last loaded.
   void cdsPropServicoAfterCancel(toolkit::DataSet& dataSet);
+  // A new range must have a valid upper bound before the service changes.
   void cdsPropServicoBeforeScroll(toolkit::DataSet& dataSet);
+  // Loads the current service's ranges.
   void cdsPropServicoAfterScroll(toolkit::DataSet& dataSet);
+  // A code cleared during an insert clears the name.
   void cdsPropServicoCDSERVICOChange(toolkit::Field& sender);
+  // The command rule, the code column's rule, the range grid enabled while
+  // there are services, the header enabled only while not editing.
   void dtsPadraoStateChange(toolkit::DataSource& sender) override;
 
   // --- ranges ----------------------------------------------------------------
+  // The upper bound: required when obligatory (not_null_QTPAXATE), not
+  // below the lower bound (PAXDE>PAXATE), at most 9999 (QTPAXATE_space).
   void Vd_QtPaxAte(bool obligatory);
+  // A new range: upper bound, quantity (quant_serv_null), bounds not yet
+  // stored (prop_exist), then its key fields filled. Every range whose
+  // values changed: no collision with another (Qtde_Existe,
+  // Interv_Existe). Then a service not yet stored is posted with it.
   void cdsQtdePropServicoBeforePost(toolkit::DataSet& dataSet);
   void dtsQtdePropServicoStateChange(toolkit::DataSource& sender);
   void cdsQtdePropServicoAfterInsert(toolkit::DataSet& dataSet);
   void cdsQtdePropServicoAfterEdit(toolkit::DataSet& dataSet);
   void cdsQtdePropServicoAfterCancel(toolkit::DataSet& dataSet);
   void cdsQtdePropServicoAfterPost(toolkit::DataSet& dataSet);
+  // Leaving a column of a new range checks its upper bound, not required.
   void dbgQtdePropServicoColExit(toolkit::Control& sender);
   void dbgQtdePropServicoEnter(toolkit::Control& sender);
   // Gives the record navigator back (the header took it).
@@ -207,6 +242,17 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // True when the text cannot go into the leg list's filter.
   static bool LegFilterRefuses(const std::string& text);
   void RestoreAirlineRow(const std::vector<toolkit::Variant>& row);
+  // Services and ranges.
+  void OpenServiceLookup(const std::string& code, bool everyService);
+  static std::string ServiceLevel();
+  void FillServiceRow();
+  void ApplyCodeColumnRule();
+  void RefuseRange(toolkit::Field& focus, const std::string& text);
+  void CheckNewRange();
+  bool RangeValuesChanged() const;
+  void TestRangeCollision();
+  void StoreServiceOfRange();
+  bool postingServiceOfRange_ = false;
 };
 
 // The module's exports, with C linkage so that the host finds them by name.

@@ -17,9 +17,15 @@ using ScreenKeys = ScreenTest;
 TEST_F(ScreenKeys, AltPageDownAndUpSwitchGridsAndConsumeTheKey) {
   TfrmPropPass& f = Open();
   ASSERT_EQ(f.ActiveControl(), f.medSgCia);
-  // The header's checks on leaving it are not under test here.
-  f.medSgCia->OnExit = nullptr;
-  f.panPlaVooCia->OnExit = nullptr;
+  // Leaving the header loads the flight's services; the range grid can
+  // take the focus only once there are some.
+  f.medSgCia->SetText("ASUL");
+  f.medNrVoo->SetFocus();
+  f.medNrVoo->SetText("1110");
+  toolkit::input::Key(f, VK_NEXT, ssAlt);
+  EXPECT_EQ(f.ActiveControl(), f.medNrVoo);
+  toolkit::input::Key(f, VK_PRIOR, ssAlt);
+  EXPECT_EQ(f.ActiveControl(), f.dbgPadrao);
   toolkit::input::Key(f, VK_NEXT, ssAlt);
   EXPECT_EQ(f.ActiveControl(), f.dbgQtdePropServico);
   toolkit::input::Key(f, VK_PRIOR, ssAlt);
