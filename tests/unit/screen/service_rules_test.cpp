@@ -127,6 +127,21 @@ TEST_F(ServiceRules, AServiceCodeClearedDuringAnInsertClearsTheName) {
   f.cdsPropServico->Cancel();
 }
 
+TEST_F(ServiceRules, TheSearchListShowsTheVisibleColumnsOfTheAirlinesServices) {
+  TfrmPropPass& f = OnFlight();
+  f.cdsPropServico->Insert();
+  f.dbgPadrao->SetSelectedField(f.cdsPropServicoCDARVPROD);
+  dialogs.Clear();  // the wait shown while connecting
+  dialogs.QueuePick(1);
+  f.dbgPadraoEditButtonClick(*f.dbgPadrao);
+  ASSERT_EQ(dialogs.Log().size(), 1U);
+  EXPECT_EQ(dialogs.Log()[0].kind, toolkit::RecordingDialogs::Kind::PickList);
+  EXPECT_EQ(dialogs.Log()[0].text, "Serviço com Proporção Variável.");
+  EXPECT_EQ(dialogs.PickedFields().at(0), (Strings{"CDARVPROD", "NMPRODUTO", "SGCLASSE", "IDCICLO"}));
+  EXPECT_EQ(f.qryServicoCiaPesq->ParamByName("P_CDNVPRODUTO").AsString(), "3");
+  EXPECT_EQ(f.cdsPropServicoCDSERVICO->AsString(), "10101002");
+}
+
 class NewServiceByItsRange : public ServiceRules {
  protected:
   // The first range of a service still being inserted, whose code was
