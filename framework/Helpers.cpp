@@ -51,6 +51,12 @@ void SetChildEnabled(toolkit::Container& container, bool enabled) {
     if (child->Tag() != kTagFixed) child->SetEnabled(enabled);
 }
 
+void LockWindowUpdate(toolkit::Form* form) {
+  toolkit::Application& app = toolkit::Application::Instance();
+  if (form && !app.RepaintSuspended()) app.SuspendRepaint();
+  if (!form && app.RepaintSuspended()) app.ResumeRepaint();
+}
+
 void ActiveShowAvi(toolkit::Form* /*form*/, int kind, std::string_view text) {
   toolkit::Application::Instance().Dialogs().ShowWait(kind, text);
 }

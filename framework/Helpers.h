@@ -34,6 +34,20 @@ int IndiceCol(const toolkit::DBGrid& grid, std::string_view fieldName);
 void SetChildEnabled(toolkit::Container& container, bool enabled);
 inline constexpr int kTagFixed = 99;
 
+// Suspends the repainting of the application while a form reworks its
+// screen (form), or lets it repaint once (nullptr). One lock at a time:
+// locking again while locked, or unlocking while not, does nothing.
+void LockWindowUpdate(toolkit::Form* form);
+// Locks for its lifetime: the screen repaints again also when the work
+// in between fails.
+class WindowUpdateLock {
+ public:
+  explicit WindowUpdateLock(toolkit::Form* form) { LockWindowUpdate(form); }
+  ~WindowUpdateLock() { LockWindowUpdate(nullptr); }
+  WindowUpdateLock(const WindowUpdateLock&) = delete;
+  WindowUpdateLock& operator=(const WindowUpdateLock&) = delete;
+};
+
 // Wait indicator over the form (kind 0 connecting, 1 saving).
 void ActiveShowAvi(toolkit::Form* form, int kind, std::string_view text);
 void DeactiveShowAvi(toolkit::Form* form = nullptr);

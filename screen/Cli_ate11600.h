@@ -195,25 +195,50 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // values changed: no collision with another (Qtde_Existe,
   // Interv_Existe). Then a service not yet stored is posted with it.
   void cdsQtdePropServicoBeforePost(toolkit::DataSet& dataSet);
+  // The header closes while a range is open; the commands follow the grid
+  // in use (HabilitaBotoes for the range grid, the service grid's rule).
   void dtsQtdePropServicoStateChange(toolkit::DataSource& sender);
+  // A new range: airline controls locked, the lower bound one above the
+  // service's highest stored upper bound (1 without ranges, GetMaiorPax),
+  // the focus on the upper bound.
   void cdsQtdePropServicoAfterInsert(toolkit::DataSet& dataSet);
+  // An edited range locks the airline controls.
   void cdsQtdePropServicoAfterEdit(toolkit::DataSet& dataSet);
+  // Every unsaved range change is dropped; the airline controls unlock.
   void cdsQtdePropServicoAfterCancel(toolkit::DataSet& dataSet);
+  // Sends the change log (SetQtdePropServico, "Atualizando Servidor..."),
+  // merges it, refreshes the cached PROPSERVICO lookups, reloads both
+  // lists and returns to the same service and range, in one repaint. A
+  // failed send is shown and propagates; the change stays in the log.
   void cdsQtdePropServicoAfterPost(toolkit::DataSet& dataSet);
   // Leaving a column of a new range checks its upper bound, not required.
   void dbgQtdePropServicoColExit(toolkit::Control& sender);
+  // Entering the range grid stores a service being inserted.
   void dbgQtdePropServicoEnter(toolkit::Control& sender);
   // Gives the record navigator back (the header took it).
   void scbFolhaDadosEnter(toolkit::Control& sender);
+  // The bounds of a stored range take no Delete and no character but
+  // Enter; a new range's take anything.
   void dbgQtdePropServicoKeyDown(toolkit::Control& sender, toolkit::Word& key, toolkit::ShiftState shift);
   void dbgQtdePropServicoKeyPress(toolkit::Control& sender, char32_t& key);
 
   // --- commands ------------------------------------------------------------
+  // Include: a range with the range grid focused, else a service (its code
+  // column focused); only from browse.
   void sbtIncluirClick(toolkit::Control& sender) override;
+  // Alter: the current range's quantity, in edit.
   void sbtAlterarClick(toolkit::Control& sender) override;
+  // Confirm: a pending range is posted first when the range grid has the
+  // focus; then the base screen's confirm.
   void sbtConfirmarClick(toolkit::Control& sender) override;
+  // Verify: both lists read again, on the first service.
   void sbtVerificarClick(toolkit::Control& sender) override;
+  // Delete, after Yes: in the service grid the service with all its
+  // ranges, in the range grid the current range; sent at once, the list
+  // read again, the focus on the code column.
   void sbtExcluirClick(toolkit::Control& sender) override;
+  // Cancel, after Yes: the open range and service are abandoned with every
+  // unsaved change; the list is read again where that may have changed it.
   void sbtCancelarClick(toolkit::Control& sender) override;
   void sbtImprimirClick(toolkit::Control& sender) override;
 
@@ -253,6 +278,17 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void TestRangeCollision();
   void StoreServiceOfRange();
   bool postingServiceOfRange_ = false;
+  // Range editing, saving and the commands.
+  std::string ActiveControlName() const;
+  void SetEditLock(bool enabled);
+  bool StoredBoundSelected() const;
+  std::vector<toolkit::Variant> CurrentServiceKey() const;
+  // The send sequence: true when there was something to send.
+  bool SendRangeChanges();
+  void ReloadServices();
+  void ReloadAndReturn(const std::vector<toolkit::Variant>& service);
+  void DeleteService();
+  void DeleteRange();
 };
 
 // The module's exports, with C linkage so that the host finds them by name.

@@ -145,9 +145,11 @@ TEST_F(ServiceRules, TheSearchListShowsTheVisibleColumnsOfTheAirlinesServices) {
 class NewServiceByItsRange : public ServiceRules {
  protected:
   // The first range of a service still being inserted, whose code was
-  // typed but not yet looked up. Saving is not under test here.
+  // typed but not yet looked up. The range grid had the focus already, so
+  // entering it did not store the service. Saving is not under test here.
   void FirstRange(TfrmPropPass& f, const std::string& code) {
     f.cdsQtdePropServico->AfterPost = nullptr;
+    f.dbgQtdePropServico->SetFocus();
     f.cdsPropServico->Insert();
     f.cdsPropServicoCDARVPROD->SetAsString(code);
     f.cdsQtdePropServico->Insert();
