@@ -26,6 +26,7 @@ bench: build
 	$(BUILD_DIR)/bin/bench_controls
 	$(BUILD_DIR)/bin/bench_server
 	$(BUILD_DIR)/bin/bench_header
+	$(BUILD_DIR)/bin/bench_save
 
 # The app server on the demo database and the host pointed at it (needs a
 # display: `xvfb-run make run` without one). ARGS go to ate-host.

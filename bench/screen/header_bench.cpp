@@ -3,30 +3,15 @@
 // The client's share is timed apart from the whole round through a live
 // application server on loopback.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
-#include "appserver/Database.h"
-#include "appserver/Methods.h"
-#include "appserver/db/DbSchema.h"
-#include "appserver/db/DbSession.h"
 #include "appserver/db/SqlScript.h"
-#include "framework/GeneralDatabase.h"
 #include "framework/Helpers.h"
-#include "framework/Host.h"
 #include "framework/ServerAnswer.h"
-#include "rpc/Dispatcher.h"
-#include "rpc/Server.h"
-#include "screen/Cli_ate11600.h"
+#include "live_screen.h"
 #include "server/ServerMethods.h"
-#include "toolkit/controls/Application.h"
-#include "toolkit/controls/RecordingDialogs.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -65,46 +50,11 @@ std::string BranchScript() {
   return sql;
 }
 
-// A database with the generated branch, an application server over it,
-// the host's settings and the screen opened as the host opens it.
-class Bench {
+// The screen over a database with the generated branch.
+class Bench : public bench::LiveScreen {
  public:
-  Bench() {
-    dir_ = fs::temp_directory_path() / ("ate-header-bench-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-    const std::string url = "sqlite:" + (dir_ / "ate.db").string();
-    {
-      auto session = dbsession::Open(dbsession::ParseUrl(url));
-      dbsession::CreateSchema(*session);
-      dbsession::RunScript(*session, BranchScript());
-    }
-    db_ = std::make_unique<appserver::Database>(dbsession::ParseUrl(url));
-    dispatcher_ = std::make_unique<rpc::Dispatcher>(appserver::kServerName, "");
-    appserver::RegisterMethods(*dispatcher_, *db_);
-    rpc::Dispatcher* d = dispatcher_.get();
-    server_ = std::make_unique<rpc::Server>(rpc::ServerOptions{},
-                                            [d](std::string_view text, rpc::Session& s) { return d->Handle(text, s); });
-    server_->Start();
-    framework::HostSettings& host = framework::Host();
-    host.webUrl = "127.0.0.1";
-    host.webPort = server_->Port();
-    host.filiProc = "0009";
-    toolkit::Application::Instance().Reset();
-    toolkit::Application::Instance().SetDialogs(&dialogs);
-    framework::dtmDBGeral = new framework::TdtmDBGeral();
-    framework::dtmDBGeral->adcGeral->Open(url);
-    CriaProporServPass();
-    screen = frmPropPass;
-    if (!dialogs.Messages().empty()) throw std::runtime_error("opening the screen: " + dialogs.Messages()[0]);
-  }
-  ~Bench() {
-    toolkit::Application::Instance().Reset();
-    delete framework::dtmDBGeral;
-    framework::dtmDBGeral = nullptr;
-    server_.reset();
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
+  Bench()
+      : LiveScreen("header-bench", [](soci::session& sql) { dbsession::RunScript(sql, BranchScript()); }, "0009") {}
 
   // Checks the pick landed where intended: an airline of the middle with
   // its two legs, the second chosen, all rows back in cdsCompanhia.
@@ -114,15 +64,6 @@ class Bench {
         !dialogs.Messages().empty())
       throw std::runtime_error("the pick did not give the expected header");
   }
-
-  toolkit::RecordingDialogs dialogs;
-  TfrmPropPass* screen = nullptr;
-
- private:
-  fs::path dir_;
-  std::unique_ptr<appserver::Database> db_;
-  std::unique_ptr<rpc::Dispatcher> dispatcher_;
-  std::unique_ptr<rpc::Server> server_;
 };
 
 Bench& Shared() {
