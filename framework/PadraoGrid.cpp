@@ -148,7 +148,7 @@ void TfrmPadraoGrid::SetCommand(toolkit::Button* button, toolkit::MenuItem* item
 void TfrmPadraoGrid::ApplyCommandRule() {
   const toolkit::DataSetState state = dtsPadrao->State();
   const bool browse = state == toolkit::DataSetState::dsBrowse;
-  const bool editing = state == toolkit::DataSetState::dsEdit || state == toolkit::DataSetState::dsInsert;
+  const bool editing = toolkit::InEditMode(state);
   const bool rows = browse && !GridDataSet()->IsEmpty();
   SetCommand(sbtIncluir, mnuIncluir, browse);
   SetCommand(sbtAlterar, mnuAlterar, rows);

@@ -10,7 +10,7 @@ namespace framework {
 namespace {
 
 bool Editing(const toolkit::DataSet* data) {
-  return data && (data->State() == toolkit::DataSetState::dsEdit || data->State() == toolkit::DataSetState::dsInsert);
+  return data && toolkit::InEditMode(data->State());
 }
 
 }  // namespace

@@ -21,8 +21,7 @@ void TfrmPropPass::sbtAlterarClick(toolkit::Control& /*sender*/) {
 }
 
 void TfrmPropPass::sbtConfirmarClick(toolkit::Control& sender) {
-  const toolkit::DataSetState state = dtsQtdePropServico->State();
-  const bool pending = state == toolkit::DataSetState::dsEdit || state == toolkit::DataSetState::dsInsert;
+  const bool pending = toolkit::InEditMode(dtsQtdePropServico->State());
   if (pending && ActiveControl() && ActiveControl()->Name() == "dbgQtdePropServico") cdsQtdePropServico->Post();
   TfrmPadraoGrid::sbtConfirmarClick(sender);
 }

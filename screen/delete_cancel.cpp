@@ -11,10 +11,6 @@ bool Confirmed(const framework::TMessages& messages, const char* key) {
   return messages.ShowMsg(key, framework::mtConfirmation, framework::mbYes | framework::mbNo, 0) == toolkit::mrYes;
 }
 
-bool Editing(toolkit::DataSetState state) {
-  return state == toolkit::DataSetState::dsEdit || state == toolkit::DataSetState::dsInsert;
-}
-
 }  // namespace
 
 void TfrmPropPass::sbtExcluirClick(toolkit::Control& /*sender*/) {
@@ -45,13 +41,13 @@ void TfrmPropPass::DeleteRange() {
 void TfrmPropPass::sbtCancelarClick(toolkit::Control& /*sender*/) {
   const std::vector<toolkit::Variant> service = CurrentServiceKey();
   if (!Confirmed(*msgMensagensPadroes, "Canc")) return;
-  if (Editing(dtsQtdePropServico->State())) {
+  if (toolkit::InEditMode(dtsQtdePropServico->State())) {
     cdsQtdePropServico->Cancel();
     // Only a range of a service without stored ranges: the service may be
     // one the list keeps locally.
     if (cdsQtdePropServico->RecordCount() == 0) ReloadAndReturn(service);
   }
-  if (Editing(dtsPadrao->State())) {
+  if (toolkit::InEditMode(dtsPadrao->State())) {
     dtsPadrao->DataSet()->Cancel();
     ReloadAndReturn(service);
   }

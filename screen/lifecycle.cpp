@@ -119,7 +119,7 @@ void TfrmPropPass::netPropPassBeforeConnect(framework::TNetConnection& /*sender*
 void TfrmPropPass::HabilitaBotoes() {
   const toolkit::DataSetState s = dtsQtdePropServico->State();
   const bool browse = s == toolkit::DataSetState::dsBrowse;
-  const bool editing = s == toolkit::DataSetState::dsEdit || s == toolkit::DataSetState::dsInsert;
+  const bool editing = toolkit::InEditMode(s);
   const bool rows = browse && !cdsQtdePropServico->IsEmpty();
   mnuCancelar->SetEnabled(editing);
   mnuConfirmar->SetEnabled(editing);

@@ -10,10 +10,6 @@
 
 namespace {
 
-bool Editing(toolkit::DataSetState state) {
-  return state == toolkit::DataSetState::dsEdit || state == toolkit::DataSetState::dsInsert;
-}
-
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
@@ -33,7 +29,7 @@ void TfrmPropPass::SetEditLock(bool enabled) {
 }
 
 void TfrmPropPass::dtsQtdePropServicoStateChange(toolkit::DataSource& /*sender*/) {
-  framework::SetChildEnabled(*panPlaVooCia, !Editing(dtsQtdePropServico->State()));
+  framework::SetChildEnabled(*panPlaVooCia, !toolkit::InEditMode(dtsQtdePropServico->State()));
   const std::string active = ActiveControlName();
   if (active == "DBGQTDEPROPSERVICO")
     HabilitaBotoes();

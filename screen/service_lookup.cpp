@@ -11,13 +11,12 @@
 void TfrmPropPass::OpenServiceLookup(const std::string& code, bool everyService) {
   qryServicoCiaPesq->Close();
   qryServicoCiaPesq->ParamByName("CDCIA").SetAsString(cdsCompanhiaCDCIA->AsString());
+  qryServicoCiaPesq->ParamByName("P_CDNVPRODUTO").SetAsString(ServiceLevel());
   if (everyService) {
     qryServicoCiaPesq->ParamByName("TODOS").SetAsString("T");
-    qryServicoCiaPesq->ParamByName("P_CDNVPRODUTO").SetAsString(ServiceLevel());
     qryServicoCiaPesq->ParamByName("CDARVPROD").Clear();
   } else {
     qryServicoCiaPesq->ParamByName("CDARVPROD").SetAsString(code);
-    qryServicoCiaPesq->ParamByName("P_CDNVPRODUTO").SetAsString(ServiceLevel());
     qryServicoCiaPesq->ParamByName("TODOS").Clear();
   }
   qryServicoCiaPesq->Open();

@@ -47,6 +47,8 @@ class DataSource;
 class DataLink;
 
 enum class DataSetState { dsInactive = 0, dsBrowse = 1, dsEdit = 2, dsInsert = 3 };
+// A row is open: being edited or inserted.
+inline bool InEditMode(DataSetState state) { return state == DataSetState::dsEdit || state == DataSetState::dsInsert; }
 
 // Options of Locate.
 enum LocateOption : unsigned { loCaseInsensitive = 1, loPartialKey = 2 };
