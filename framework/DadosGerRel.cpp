@@ -15,16 +15,26 @@ T* Make(toolkit::Component* owner, const char* name, toolkit::Container* parent)
 }  // namespace
 
 TfrmDadosGerRel::TfrmDadosGerRel(toolkit::Component* owner) : Form(owner) {
+  SetBounds(0, 0, 360, 90);
   panMenu = Make<toolkit::Panel>(this, "panMenu", this);
   panMenu->SetAlign(toolkit::Align::alTop);
-  sbtPreview = Make<toolkit::Button>(this, "sbtPreview", panMenu);
-  sbtPreview->SetCaption("Visualizar");
-  sbtPrint = Make<toolkit::Button>(this, "sbtPrint", panMenu);
-  sbtPrint->SetCaption("Imprimir");
-  sbtSair = Make<toolkit::Button>(this, "sbtSair", panMenu);
-  sbtSair->SetCaption("Sair");
+  panMenu->SetHeight(30);
+  int left = 2;
+  auto button = [this, &left](const char* name, const char* caption) {
+    auto* b = Make<toolkit::Button>(this, name, panMenu);
+    b->SetCaption(caption);
+    b->SetBounds(left, 3, 72, 24);
+    left += 73;
+    return b;
+  };
+  sbtPreview = button("sbtPreview", "Visualizar");
+  sbtPrint = button("sbtPrint", "Imprimir");
+  sbtSair = button("sbtSair", "Sair");
   lblCodTela = Make<toolkit::Label>(this, "lblCodTela", panMenu);
-  lblCodRel = Make<toolkit::Label>(this, "lblCodRel", panMenu);
+  lblCodTela->SetAlign(toolkit::Align::alRight);
+  lblCodTela->SetWidth(70);
+  lblCodRel = Make<toolkit::Label>(this, "lblCodRel", this);
+  lblCodRel->SetBounds(8, 40, 200, 17);
   rpddPadrao = new TReportDesignerDialog(this);
   rpddPadrao->SetName("rpddPadrao");
   OnCreate = [this](toolkit::Control& s) { FormCreate(s); };
@@ -35,13 +45,9 @@ TfrmDadosGerRel::TfrmDadosGerRel(toolkit::Component* owner) : Form(owner) {
 
 void TfrmDadosGerRel::FormCreate(toolkit::Control& /*sender*/) { rpddPadrao->SetReportName(lblCodRel->Caption()); }
 
-void TfrmDadosGerRel::sbtPreviewClick(toolkit::Control& /*sender*/) {
-  rpddPadrao->PrepareParams({});
-}
+void TfrmDadosGerRel::sbtPreviewClick(toolkit::Control& /*sender*/) { rpddPadrao->Execute(toolkit::ReportAction::Preview); }
 
-void TfrmDadosGerRel::sbtPrintClick(toolkit::Control& /*sender*/) {
-  rpddPadrao->PrepareParams({});
-}
+void TfrmDadosGerRel::sbtPrintClick(toolkit::Control& /*sender*/) { rpddPadrao->Execute(toolkit::ReportAction::Print); }
 
 void TfrmDadosGerRel::sbtSairClick(toolkit::Control& /*sender*/) {
   if (Modal())

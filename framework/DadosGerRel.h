@@ -21,7 +21,7 @@ class TfrmDadosGerRel : public toolkit::Form {
 
   // The report code comes from lblCodRel.
   virtual void FormCreate(toolkit::Control& sender);
-  // Fill the report's parameters through rpddPadrao.
+  // Run the report through rpddPadrao, to preview or to print.
   virtual void sbtPreviewClick(toolkit::Control& sender);
   virtual void sbtPrintClick(toolkit::Control& sender);
   // Closes the screen (modal result cancel).

@@ -1,8 +1,16 @@
 #include "framework/ReportDialog.h"
 
+#include "framework/Query.h"
+
+#include <ctime>
 #include <stdexcept>
 
+#include "framework/GeneralDatabase.h"
+#include "framework/Helpers.h"
+#include "framework/ReportDefinition.h"
+#include "framework/ReportHtml.h"
 #include "packet/Value.h"
+#include "toolkit/controls/Application.h"
 
 namespace framework {
 
@@ -31,6 +39,55 @@ void TReportDesignerDialog::PrepareParams(const std::vector<std::string>& names)
     QueryParamsEvent before = BeforeGetQueryParams;
     before(*this, params_);
   }
+}
+
+namespace {
+
+std::string Now() {
+  const std::time_t t = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&t, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%d/%m/%Y %H:%M", &local);
+  return text;
+}
+
+}  // namespace
+
+void TReportDesignerDialog::RunQuery(TADOIBQuery& query, const std::vector<std::string>& sql) {
+  if (!dtmDBGeral) throw std::logic_error("The report " + reportName_ + " needs the general database open");
+  query.SetConnection(dtmDBGeral->adcGeral);
+  query.SetSQL(sql);
+  for (const TParam& p : query.Params()) {
+    if (!params_.Exists(p.Name()))
+      throw std::runtime_error("O relatório " + reportName_ + " usa o parâmetro " + p.Name() + ", que não declara.");
+    const TParam& value = params_.ParamByName(p.Name());
+    if (value.IsNull())
+      query.ParamByName(p.Name()).Clear();
+    else
+      query.ParamByName(p.Name()).SetAsString(value.AsString());
+  }
+  query.Open();
+}
+
+void TReportDesignerDialog::Execute(toolkit::ReportAction action) {
+  ReportDefinition def;
+  try {
+    def = LoadReportDefinition(ReportsDirectory() / (reportName_ + ".json"));
+  } catch (const std::runtime_error& e) {
+    MensErro(e.what());
+  }
+  PrepareParams(def.parameters);
+  TADOIBQuery header, body;
+  try {
+    RunQuery(header, def.headerSql);
+    RunQuery(body, def.bodySql);
+  } catch (const std::runtime_error& e) {
+    MensErro(e.what());
+  }
+  toolkit::ReportDocument report{def.title, ReportHtml(def, header, body, Now()), {}};
+  for (const TParam& p : params_.Items()) report.parameters.emplace_back(p.Name(), p.AsString());
+  toolkit::Application::Instance().Dialogs().ShowReport(report, action);
 }
 
 }  // namespace framework

@@ -8,6 +8,7 @@
 #include <vector>
 #include "framework/Query.h"
 #include "toolkit/controls/Component.h"
+#include "toolkit/controls/DialogService.h"
 
 namespace toolkit { class Form; }
 
@@ -52,7 +53,16 @@ class TReportDesignerDialog : public toolkit::Component {
   // BeforeGetQueryParams fill them.
   void PrepareParams(const std::vector<std::string>& names);
 
+  // Runs the report: reads reports/<ReportName>.json (ReportsDirectory),
+  // declares its parameters and fills them (BeforeGetQueryParams), runs
+  // its queries on the general database with them and hands the laid-out
+  // report to the dialog service to preview or print. A definition that
+  // cannot be read, or a query naming a parameter the report does not
+  // declare, is shown as an error naming it and ends with EAbort.
+  void Execute(toolkit::ReportAction action);
+
  private:
+  void RunQuery(TADOIBQuery& query, const std::vector<std::string>& sql);
   std::string reportName_;
   toolkit::Form* mainForm_ = nullptr;
   TReportParams params_;
