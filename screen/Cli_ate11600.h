@@ -240,6 +240,9 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // Cancel, after Yes: the open range and service are abandoned with every
   // unsaved change; the list is read again where that may have changed it.
   void sbtCancelarClick(toolkit::Control& sender) override;
+  // Print: an open range, then an open service, is cancelled with every
+  // unsaved change, without asking; then the report screen opens
+  // (CriaRelPropServPass) and the command returns when it closes.
   void sbtImprimirClick(toolkit::Control& sender) override;
 
  private:
