@@ -3,15 +3,22 @@
 // (focus, rows) shows in the widgets.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrintPreviewDialog>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include "backend.h"
 #include "desktop/FormView.h"
 #include "desktop/GridView.h"
+#include "desktop/QtDialogs.h"
 #include "framework/GeneralDatabase.h"
 #include "framework/Host.h"
 #include "host/MainWindow.h"
@@ -148,6 +155,100 @@ TEST_F(HostScreen, TheGridsShowTheRowsOfTheFlight) {
   EXPECT_EQ(r->data(r->index(1, 1)).toString(), QStringLiteral("50"));
   // The current cell follows the grid.
   EXPECT_EQ(services->currentIndex().row(), 0);
+}
+
+// Runs act on the first modal widget of kind W to appear (polled).
+template <class W>
+void OnModal(std::function<void(W&)> act) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    if (auto* w = qobject_cast<W*>(QApplication::activeModalWidget())) {
+      timer->stop();
+      timer->deleteLater();
+      act(*w);
+    }
+  });
+  timer->start(10);
+}
+
+QAbstractButton* ButtonIn(QWidget& parent, const QString& caption) {
+  for (QAbstractButton* b : parent.findChildren<QAbstractButton*>())
+    if (b->text() == caption) return b;
+  return nullptr;
+}
+
+class HostReport : public HostScreen {
+ protected:
+  void SetUp() override {
+    HostScreen::SetUp();
+    toolkit::Application::Instance().SetDialogs(&qtDialogs);
+  }
+  void TearDown() override {
+    toolkit::Application::Instance().SetDialogs(&dialogs);
+    HostScreen::TearDown();
+  }
+
+  // Opens the report screen from the print command over ASUL 1110 and, once
+  // it shows, clicks the button captioned action; the report's own dialog
+  // (preview or print) goes to answer, which must close it. Returns the
+  // report screen's title, or an empty text when its buttons did not show.
+  template <class ReportDialog>
+  QString RunReportScreen(const QString& action, std::function<void(ReportDialog&)> answer) {
+    desktop::FormView& view = Open();
+    QTest::keyClicks(Widget(view, "medSgCia"), "ASUL");
+    QTest::keyClick(Widget(view, "medSgCia"), Qt::Key_Tab);
+    QTest::keyClicks(Widget(view, "medNrVoo"), "1110");
+    QTest::keyClick(Widget(view, "medNrVoo"), Qt::Key_Tab);
+    auto* services = Widget<desktop::GridView>(view, "dbgPadrao");
+    QTest::mouseClick(services->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QString title;
+    OnModal<QDialog>([&](QDialog& report) {
+      QAbstractButton* button = ButtonIn(report, action);
+      QAbstractButton* close = ButtonIn(report, "Sair");
+      if (!button || !close || !button->isVisible() || button->width() == 0) return report.reject();
+      title = report.windowTitle();
+      OnModal<ReportDialog>([answer, close](ReportDialog& dialog) {
+        answer(dialog);
+        QTimer::singleShot(0, close, [close] { QTest::mouseClick(close, Qt::LeftButton); });
+      });
+      QTest::mouseClick(button, Qt::LeftButton);
+    });
+    QTest::mouseClick(Widget(view, "sbtImprimir"), Qt::LeftButton);
+    return title;
+  }
+
+  desktop::QtDialogs qtDialogs{nullptr, [](toolkit::Form& f, QWidget* parent) -> QWidget* {
+                                 return new desktop::FormView(f, parent);
+                               }};
+};
+
+TEST_F(HostReport, PrintOpensTheReportScreenWhosePreviewShowsTheFlightsReport) {
+  QString previewTitle;
+  const QString title = RunReportScreen<QPrintPreviewDialog>("Visualizar", [&](QPrintPreviewDialog& d) {
+    previewTitle = d.windowTitle();
+    d.reject();
+  });
+  EXPECT_EQ(title, QStringLiteral("Proporção de Serviço por Passageiro"));
+  EXPECT_EQ(previewTitle, title);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(HostReport, PrintingToAFileWritesTheFlightsReport) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QString path = dir.filePath("ate116.pdf");
+  RunReportScreen<QPrintDialog>("Imprimir", [&](QPrintDialog& d) {
+    // Emitted after the dialog has set the printer up, before printing.
+    QObject::connect(&d, qOverload<QPrinter*>(&QPrintDialog::accepted), [path](QPrinter* printer) {
+      printer->setOutputFormat(QPrinter::PdfFormat);
+      printer->setOutputFileName(path);
+    });
+    d.accept();
+  });
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(file.readAll().startsWith("%PDF"));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(HostScreen, SuspendedRepaintingShowsTheChangesOnceItResumes) {
