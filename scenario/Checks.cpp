@@ -7,6 +7,7 @@
 #include "framework/LocalCache.h"
 #include "scenario/DbQuery.h"
 #include "scenario/Lookup.h"
+#include "scenario/PdfText.h"
 #include "scenario/ValueFormat.h"
 #include "toolkit/controls/Application.h"
 #include "toolkit/controls/ComboBox.h"
@@ -182,6 +183,20 @@ void Param(Context& context, const Command& command) {
   Fail("the last report " + Quote(report->title) + " has no parameter " + Name(command));
 }
 
+void Pdf(Context& context, const Command& command) {
+  if (!context.dialogs.LastReport()) Fail("no report has been shown");
+  if (context.dialogs.LastPdf().empty()) Fail("this runner renders no PDF");
+  std::string text;
+  try {
+    text = PdfText(context.dialogs.LastPdf());
+  } catch (const std::runtime_error& e) {
+    Fail(e.what());
+  }
+  const std::string wanted = CollapseBlanks(command.args[0].text);
+  if (text.find(wanted) == std::string::npos)
+    Fail("the report " + context.dialogs.LastPdf().filename().string() + " does not contain " + Quote(wanted));
+}
+
 }  // namespace
 
 void AddCheckHandlers(HandlerTable& table) {
@@ -203,7 +218,8 @@ void AddCheckHandlers(HandlerTable& table) {
                 {"expect db", Db},
                 {"expect cache", Cache},
                 {"expect windowstate", WindowState},
-                {"expect param", Param}});
+                {"expect param", Param},
+                {"expect pdf", Pdf}});
 }
 
 }  // namespace scenario

@@ -59,8 +59,7 @@ std::vector<VerbRule> Build() {
       {"expect windowstate", {{ArgKind::Choice, {"normal", "minimized", "maximized"}}}, {}, 0,
        "expect windowstate normal|minimized|maximized"},
       {"expect param", {kName, kText}, {}, 0, "expect param NAME \"value\""},
-      {"expect pdf", {kText}, {}, 0, "expect pdf \"text\"",
-       "expect pdf is not supported: this runner does not render reports to PDF yet"},
+      {"expect pdf", {kText}, {}, 0, "expect pdf \"text\""},
       {"reset calls", {}, {}, 0, "reset calls"},
   };
 }

@@ -57,8 +57,19 @@ int ScenarioDialogs::RunModal(toolkit::Form& form) {
   return form.ModalResult();
 }
 
+void ScenarioDialogs::SetPdfOutput(std::filesystem::path dir, std::string stem, PdfWriter writer) {
+  pdfDir_ = std::move(dir);
+  pdfStem_ = std::move(stem);
+  pdfWriter_ = std::move(writer);
+}
+
 void ScenarioDialogs::ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction) {
   lastReport_ = report;
+  lastPdf_.clear();
+  if (!pdfWriter_) return;
+  const std::filesystem::path file = pdfDir_ / (pdfStem_ + "-" + std::to_string(++pdfCount_) + ".pdf");
+  pdfWriter_(report, file);
+  lastPdf_ = file;
 }
 
 }  // namespace scenario

@@ -7,6 +7,7 @@
 // list does not have, throw ScriptFailure naming the dialog.
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -34,7 +35,11 @@ class ScenarioDialogs : public toolkit::DialogService {
   using ModalRunner = std::function<void(toolkit::Form&)>;
   using LineSource = std::function<int()>;
 
+  using PdfWriter = std::function<void(const toolkit::ReportDocument&, const std::filesystem::path&)>;
+
   void SetModalRunner(ModalRunner runner) { modalRunner_ = std::move(runner); }
+  // Each shown report is also written to dir/<stem>-<n>.pdf by writer.
+  void SetPdfOutput(std::filesystem::path dir, std::string stem, PdfWriter writer);
   void SetLineSource(LineSource source) { lineSource_ = std::move(source); }
 
   void QueueAnswer(bool yes, int line) { answers_.push_back({yes, line}); }
@@ -48,6 +53,9 @@ class ScenarioDialogs : public toolkit::DialogService {
 
   bool WaitShown() const { return waitShown_; }
   const std::optional<toolkit::ReportDocument>& LastReport() const { return lastReport_; }
+  // The PDF of the last shown report; empty when none was written.
+  const std::filesystem::path& LastPdf() const { return lastPdf_; }
+  bool WritesPdf() const { return static_cast<bool>(pdfWriter_); }
 
   void ShowError(std::string_view text) override;
   void ShowInformation(std::string_view text) override;
@@ -66,6 +74,10 @@ class ScenarioDialogs : public toolkit::DialogService {
   std::deque<QueuedAnswer> answers_;
   std::deque<QueuedPick> picks_;
   std::optional<toolkit::ReportDocument> lastReport_;
+  std::filesystem::path pdfDir_, lastPdf_;
+  std::string pdfStem_;
+  PdfWriter pdfWriter_;
+  int pdfCount_ = 0;
   ModalRunner modalRunner_;
   LineSource lineSource_;
   bool waitShown_ = false;

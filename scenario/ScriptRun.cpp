@@ -76,10 +76,10 @@ void CheckLeftovers(const ScenarioDialogs& dialogs) {
 // the reverse one.
 class World {
  public:
-  World(const std::filesystem::path& scriptDir, const RunnerOptions& options)
-      : databaseUrl_("sqlite:" + (dir_.Path() / "ate.db").string()), host_(options.module) {
+  World(const std::filesystem::path& script, const RunnerOptions& options)
+      : stem_(script.stem().string()), databaseUrl_("sqlite:" + (dir_.Path() / "ate.db").string()), host_(options.module) {
     try {
-      Build(scriptDir, options);
+      Build(script.parent_path(), options);
     } catch (...) {
       try {
         TakeDown();
@@ -135,6 +135,7 @@ class World {
     settings.webPort = server_->Port();
     settings.token = token;
     toolkit::Application::Instance().SetDialogs(&dialogs_);
+    dialogs_.SetPdfOutput(options.pdfDir.empty() ? dir_.Path() : options.pdfDir, stem_, options.writePdf);
     framework::TNetConnection::SetCallObserver(&calls_);
     host_.OpenGeneralDatabase(databaseUrl_);
     host_.CreateWindows();
@@ -142,6 +143,7 @@ class World {
   }
 
   TempDir dir_;
+  std::string stem_;
   std::string databaseUrl_;
   std::unique_ptr<soci::session> db_;
   std::unique_ptr<AppServerProcess> server_;
@@ -154,7 +156,7 @@ class World {
 
 void RunChecked(const std::filesystem::path& file, const RunnerOptions& options) {
   const Script script = ParseScript(ReadText(file), file.string());
-  World world(file.parent_path(), options);
+  World world(file, options);
   Executor executor(world.GetContext(), script);
   executor.RunAll();
   CheckLeftovers(world.Dialogs());

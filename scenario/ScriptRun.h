@@ -4,14 +4,19 @@
 // the host's settings and windows made anew and the module loaded anew.
 
 #include <filesystem>
+#include <functional>
 #include <string>
+
+#include "toolkit/controls/DialogService.h"
 
 namespace scenario {
 
 struct RunnerOptions {
   std::filesystem::path module;  // the screen module
   std::filesystem::path server;  // the ate-appserver binary
-  std::filesystem::path pdfDir;  // where rendered reports go; empty: none given
+  std::filesystem::path pdfDir;  // where rendered reports go; empty: the script's temporary folder
+  // Renders a shown report to a PDF file; without one no PDF is written.
+  std::function<void(const toolkit::ReportDocument&, const std::filesystem::path&)> writePdf;
 };
 
 struct ScriptResult {

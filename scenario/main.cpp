@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <QGuiApplication>
+
+#include "desktop/ReportPdf.h"
 #include "scenario/Runner.h"
 
 namespace {
@@ -25,7 +28,11 @@ int main(int argc, char** argv) {
   // A write to a server that has just stopped must come back as an error
   // of that call, not end the runner.
   std::signal(SIGPIPE, SIG_IGN);
+  // Reports are laid out by Qt; no window is ever shown.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication qt(argc, argv);
   scenario::RunnerOptions options = scenario::DefaultOptions(Executable(argv[0]));
+  options.writePdf = desktop::WriteReportPdf;
   std::vector<std::string> files;
   std::string module, server, pdfDir;
   CLI::App app{"ate-scenario: runs scenario scripts against the screen module and an application server"};

@@ -111,22 +111,13 @@ TEST(Script, NegativeNumbersOnlyWhereTheyMakeSense) {
   EXPECT_EQ(ErrorOf("row dbgPadrao -1").first, 1);
 }
 
-TEST(Script, PdfChecksAreRefusedNotIgnored) {
-  const auto [line, what] = ErrorOf("open\nexpect pdf \"ATE11601\"\n");
-  EXPECT_EQ(line, 2);
-  EXPECT_TRUE(Mentions(what, "not supported")) << what;
-}
-
 TEST(Script, LexicalErrorsKeepTheirLine) {
   EXPECT_EQ(ErrorOf("open\nopen\nsql \"UPDATE x\n").first, 3);
 }
 
 TEST(Script, EveryVerbHasAHandler) {
-  for (std::string_view verb : scenario::VerbNames()) {
-    if (verb == "expect pdf") continue;  // refused when the script is read
-    EXPECT_TRUE(scenario::Handlers().count(verb)) << verb;
-  }
-  EXPECT_EQ(scenario::Handlers().size() + 1, scenario::VerbNames().size());
+  for (std::string_view verb : scenario::VerbNames()) EXPECT_TRUE(scenario::Handlers().count(verb)) << verb;
+  EXPECT_EQ(scenario::Handlers().size(), scenario::VerbNames().size());
 }
 
 }  // namespace
