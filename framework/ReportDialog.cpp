@@ -32,13 +32,16 @@ TParam& TReportParams::ParamByName(std::string_view name) {
 
 bool ExistParam(const TReportParams& params, std::string_view name) { return params.Exists(name); }
 
-void TReportDesignerDialog::PrepareParams(const std::vector<std::string>& names) {
+bool TReportDesignerDialog::PrepareParams(const std::vector<std::string>& names) {
   params_.Clear();
   for (const std::string& name : names) params_.Declare(name);
+  bool proceed = true;
   if (BeforeGetQueryParams) {
+    // A copy: the handler may rebind the event.
     QueryParamsEvent before = BeforeGetQueryParams;
-    before(*this, params_);
+    before(*this, params_, proceed);
   }
+  return proceed;
 }
 
 namespace {
@@ -77,7 +80,7 @@ void TReportDesignerDialog::Execute(toolkit::ReportAction action) {
   } catch (const std::runtime_error& e) {
     MensErro(e.what());
   }
-  PrepareParams(def.parameters);
+  if (!PrepareParams(def.parameters)) return;
   TADOIBQuery header, body;
   try {
     RunQuery(header, def.headerSql);

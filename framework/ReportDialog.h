@@ -35,7 +35,8 @@ bool ExistParam(const TReportParams& params, std::string_view name);
 
 class TReportDesignerDialog : public toolkit::Component {
  public:
-  using QueryParamsEvent = std::function<void(TReportDesignerDialog& sender, TReportParams& params)>;
+  // proceed comes in true; a handler that sets it false drops the run.
+  using QueryParamsEvent = std::function<void(TReportDesignerDialog& sender, TReportParams& params, bool& proceed)>;
 
   explicit TReportDesignerDialog(toolkit::Component* owner = nullptr) : Component(owner) {}
 
@@ -50,11 +51,12 @@ class TReportDesignerDialog : public toolkit::Component {
   QueryParamsEvent BeforeGetQueryParams;
 
   // Declares the given parameters afresh (all null), then lets
-  // BeforeGetQueryParams fill them.
-  void PrepareParams(const std::vector<std::string>& names);
+  // BeforeGetQueryParams fill them. False when the handler dropped the run.
+  bool PrepareParams(const std::vector<std::string>& names);
 
   // Runs the report: reads reports/<ReportName>.json (ReportsDirectory),
-  // declares its parameters and fills them (BeforeGetQueryParams), runs
+  // declares its parameters and fills them (BeforeGetQueryParams; nothing
+  // more happens when the handler drops the run), runs
   // its queries on the general database with them and hands the laid-out
   // report to the dialog service to preview or print. A definition that
   // cannot be read, or a query naming a parameter the report does not

@@ -30,9 +30,8 @@ TfrmRelPropServico::TfrmRelPropServico(toolkit::Component* owner) : TfrmDadosGer
   lblCodTela->SetCaption("ATE11601");
   lblCodRel->SetCaption("Ate116");
   SetHelpContext(10111601);
-  rpddPadrao->BeforeGetQueryParams = [this](framework::TReportDesignerDialog& s, framework::TReportParams& p) {
-    rpddPadraoBeforeGetQueryParams(s, p);
-  };
+  rpddPadrao->BeforeGetQueryParams = [this](framework::TReportDesignerDialog& s, framework::TReportParams& p,
+                                              bool& proceed) { rpddPadraoBeforeGetQueryParams(s, p, proceed); };
 }
 
 void TfrmRelPropServico::FormCreate(toolkit::Control& sender) {
@@ -56,7 +55,7 @@ void TfrmRelPropServico::sbtPrintClick(toolkit::Control& sender) {
 }
 
 void TfrmRelPropServico::rpddPadraoBeforeGetQueryParams(framework::TReportDesignerDialog& /*sender*/,
-                                                         framework::TReportParams& params) {
+                                                         framework::TReportParams& params, bool& /*proceed*/) {
   TfrmPropPass& main = MainScreen();
   const std::pair<const char*, std::string> values[] = {
       {"P_CDFILIAL", main.edtfilial->Text()},

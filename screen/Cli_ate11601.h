@@ -18,7 +18,8 @@ class TfrmRelPropServico : public framework::TfrmDadosGerRel {
   void sbtPrintClick(toolkit::Control& sender) override;
   // Sets the declared ones of P_CDFILIAL (branch text), CDCIA, P_NRVOO and
   // P_CDTRECHO (current row of cdsCompanhia).
-  void rpddPadraoBeforeGetQueryParams(framework::TReportDesignerDialog& sender, framework::TReportParams& params);
+  void rpddPadraoBeforeGetQueryParams(framework::TReportDesignerDialog& sender, framework::TReportParams& params,
+                                      bool& proceed);
 };
 
 // Every call creates a new report screen owned by the application, keeps

@@ -90,7 +90,7 @@ class ReportRun : public ::testing::Test {
     framework::dtmDBGeral = nullptr;
   }
   void Fill(const std::string& flight, const std::string& leg) {
-    dialog.BeforeGetQueryParams = [=](framework::TReportDesignerDialog&, framework::TReportParams& params) {
+    dialog.BeforeGetQueryParams = [=](framework::TReportDesignerDialog&, framework::TReportParams& params, bool&) {
       params.ParamByName("P_CDFILIAL").SetAsString("0001");
       params.ParamByName("CDCIA").SetAsString("0101");
       params.ParamByName("P_NRVOO").SetAsString(flight);
@@ -130,6 +130,15 @@ TEST_F(ReportRun, AFlightWithoutRangesSaysSo) {
   dialog.Execute(toolkit::ReportAction::Print);
   ASSERT_EQ(dialogs.Reports().size(), 1U);
   EXPECT_NE(dialogs.Reports()[0].html.find("Nenhuma proporção cadastrada."), std::string::npos);
+}
+
+TEST_F(ReportRun, AHandlerThatDropsTheRunShowsNothing) {
+  dialog.BeforeGetQueryParams = [](framework::TReportDesignerDialog&, framework::TReportParams&, bool& proceed) {
+    proceed = false;
+  };
+  dialog.Execute(toolkit::ReportAction::Preview);
+  EXPECT_TRUE(dialogs.Reports().empty());
+  EXPECT_TRUE(dialogs.Messages().empty());
 }
 
 TEST_F(ReportRun, AMissingDefinitionIsShownNamingTheFile) {

@@ -44,6 +44,10 @@ TEST_F(ReportScreen, EachOpeningMakesANewScreenAndTheLastIsRemembered) {
   EXPECT_EQ(frmRelPropServico->rpddPadrao->ReportName(), "Ate116");
   EXPECT_EQ(frmRelPropServico->HelpContext(), 10111601);
   EXPECT_EQ(frmRelPropServico->rpddPadrao->MainForm(), &f);
+  // The screen fills the parameters and leaves the run to go on.
+  EXPECT_TRUE(frmRelPropServico->rpddPadrao->PrepareParams({"P_CDFILIAL", "P_OUTRO"}));
+  EXPECT_EQ(frmRelPropServico->rpddPadrao->Params().ParamByName("P_CDFILIAL").AsString(), "0001");
+  EXPECT_TRUE(frmRelPropServico->rpddPadrao->Params().ParamByName("P_OUTRO").IsNull());
 }
 
 TEST_F(ReportScreen, PrintAbandonsAServiceBeingInsertedAndTheListsChanges) {
