@@ -14,6 +14,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "rpc/ClientTls.h"
+
 namespace rpc {
 
 namespace {
@@ -60,6 +62,7 @@ struct Client::Impl {
   Impl(std::string h, std::uint16_t p, ClientOptions o)
       : host(std::move(h)), port(p), options(o), decoder(o.maxFrame), in(64 * 1024) {
     where = (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" + std::to_string(port);
+    if (options.tls) tls = std::make_unique<ClientTls>(options.caFile);
   }
   ~Impl() { Drop(); }
 
@@ -76,8 +79,10 @@ struct Client::Impl {
   FrameDecoder decoder;
   std::string out;
   std::vector<char> in;
+  std::unique_ptr<ClientTls> tls;  // set: the connection is TLS
 
   void Drop() {
+    if (tls) tls->End();
     if (fd >= 0) ::close(fd);
     fd = -1;
     decoder = FrameDecoder(options.maxFrame);
@@ -135,6 +140,31 @@ struct Client::Impl {
     }
     ::freeaddrinfo(list);
     if (fd < 0) throw TransportError("cannot connect to " + where + ": " + lastError);
+    if (tls) StartTls(deadline);
+  }
+
+  void StartTls(Clock::time_point deadline) {
+    try {
+      tls->Begin(fd, host);
+      for (long step = tls->Handshake(); step != 1; step = tls->Handshake()) {
+        int err = 0;
+        if (!WaitFor(fd, step == ClientTls::kWantRead ? POLLIN : POLLOUT, deadline, err))
+          Fail("cannot connect to " + where + ": no TLS handshake within " +
+               std::to_string(options.connectTimeout.count()) + " ms");
+        if (err) Fail("cannot connect to " + where + ": " + ErrnoText(err));
+      }
+    } catch (const TransportError& e) {
+      if (fd >= 0) Fail("cannot connect to " + where + ": " + e.what());
+      throw;
+    }
+  }
+
+  // True when the unused connection was closed by the server (idle
+  // time-out, restart) or holds bytes for no request.
+  bool ClosedWhileIdle() {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 0) == 0) return false;
+    return !tls || (p.revents & (POLLHUP | POLLERR)) || tls->ClosedWhileIdle();
   }
 
   // Opens the connection and repeats the handshake.
@@ -159,14 +189,12 @@ struct Client::Impl {
   // restart) is readable: it is reopened before the request goes out, so
   // the call does not fail for it. Nothing is ever sent twice.
   void EnsureOpen() {
-    if (fd >= 0) {
-      pollfd p{fd, POLLIN, 0};
-      if (::poll(&p, 1, 0) != 0) Drop();
-    }
+    if (fd >= 0 && ClosedWhileIdle()) Drop();
     if (fd < 0) Open();
   }
 
   void SendAll(std::string_view data, Clock::time_point deadline, const std::string& call) {
+    if (tls) return SendAllTls(data, deadline, call);
     while (!data.empty()) {
       const ssize_t n = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL);
       if (n >= 0) {
@@ -180,6 +208,63 @@ struct Client::Impl {
       if (!WaitFor(fd, POLLOUT, deadline, err)) Fail(call + ": no answer within " + TimeoutText());
       if (err) Fail(call + ": cannot send: " + ErrnoText(err));
     }
+  }
+
+  // Waits for the socket as a TLS step asked; fails the call on time-out.
+  void WaitTls(long step, Clock::time_point deadline, const std::string& call) {
+    int err = 0;
+    if (!WaitFor(fd, step == ClientTls::kWantWrite ? POLLOUT : POLLIN, deadline, err))
+      Fail(call + ": no answer within " + TimeoutText());
+    if (err) Fail(call + ": " + ErrnoText(err));
+  }
+
+  void SendAllTls(std::string_view data, Clock::time_point deadline, const std::string& call) {
+    while (!data.empty()) {
+      long n = 0;
+      try {
+        n = tls->Write(data.data(), data.size());
+      } catch (const TransportError& e) {
+        Fail(call + ": cannot send: " + e.what());
+      }
+      if (n > 0)
+        data.remove_prefix(static_cast<std::size_t>(n));
+      else if (n == 0)
+        Fail(call + ": the server closed the connection");
+      else
+        WaitTls(n, deadline, call);
+    }
+  }
+
+  // Reads what has come of the answer into the decoder, waiting for it.
+  void Receive(Clock::time_point deadline, const std::string& call) {
+    if (tls) return ReceiveTls(deadline, call);
+    int err = 0;
+    if (!WaitFor(fd, POLLIN, deadline, err)) Fail(call + ": no answer within " + TimeoutText());
+    if (err) Fail(call + ": cannot receive: " + ErrnoText(err));
+    const ssize_t n = ::recv(fd, in.data(), in.size(), 0);
+    if (n > 0) {
+      decoder.Feed(std::string_view(in.data(), static_cast<std::size_t>(n)));
+    } else if (n == 0) {
+      Fail(call + ": the server closed the connection");
+    } else if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
+      Fail(call + ": cannot receive: " + ErrnoText(errno));
+    }
+  }
+
+  void ReceiveTls(Clock::time_point deadline, const std::string& call) {
+    if (!tls->Pending()) WaitTls(ClientTls::kWantRead, deadline, call);
+    long n = 0;
+    try {
+      n = tls->Read(in.data(), in.size());
+    } catch (const TransportError& e) {
+      Fail(call + ": cannot receive: " + e.what());
+    }
+    if (n > 0)
+      decoder.Feed(std::string_view(in.data(), static_cast<std::size_t>(n)));
+    else if (n == 0)
+      Fail(call + ": the server closed the connection");
+    else if (n == ClientTls::kWantWrite)
+      WaitTls(n, deadline, call);
   }
 
   std::string TimeoutText() const { return std::to_string(options.callTimeout.count()) + " ms"; }
@@ -199,17 +284,7 @@ struct Client::Impl {
         Fail(call + ": " + e.what());
       }
       if (payload) break;
-      int err = 0;
-      if (!WaitFor(fd, POLLIN, deadline, err)) Fail(call + ": no answer within " + TimeoutText());
-      if (err) Fail(call + ": cannot receive: " + ErrnoText(err));
-      const ssize_t n = ::recv(fd, in.data(), in.size(), 0);
-      if (n > 0) {
-        decoder.Feed(std::string_view(in.data(), static_cast<std::size_t>(n)));
-      } else if (n == 0) {
-        Fail(call + ": the server closed the connection");
-      } else if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
-        Fail(call + ": cannot receive: " + ErrnoText(errno));
-      }
+      Receive(deadline, call);
     }
     Response r;
     try {

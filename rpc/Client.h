@@ -17,10 +17,16 @@ struct ClientOptions {
   std::chrono::milliseconds connectTimeout{std::chrono::seconds(5)};
   std::chrono::milliseconds callTimeout{std::chrono::seconds(30)};
   std::size_t maxFrame = kMaxFrameSize;
+  // TLS to the server, whose certificate must be signed by an authority in
+  // caFile (PEM; empty: the system's) for the host name or address given.
+  bool tls = false;
+  std::string caFile;
 };
 
 class Client {
  public:
+  // Throws TransportError when TLS is asked for and the authorities in
+  // options.caFile cannot be used.
   Client(std::string host, std::uint16_t port, ClientOptions options = {});
   ~Client();
   Client(const Client&) = delete;

@@ -23,6 +23,7 @@ enum ErrorCode : int {
   kMethodNotFound = -32601,
   kInvalidParams = -32602,
   kInternalError = -32603,
+  kTooManyRequests = -32001,  // over the connection's request-rate limit
   kConflict = 1001,          // row changed or removed by another user
   kRuleViolated = 1002,      // duplicate or overlapping range, bounds
   kUnknownReference = 1003,  // flight, service

@@ -11,6 +11,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "rpc/RequestRate.h"
+#include "rpc/ServerStream.h"
+#include "rpc/TlsContext.h"
+
 namespace rpc {
 
 namespace {
@@ -23,6 +27,15 @@ constexpr std::size_t kReadChunk = 16 * 1024;
 // Time-outs beyond this are taken as "never", so that adding one to the
 // clock cannot overflow.
 constexpr auto kForever = std::chrono::hours(24 * 365);
+
+// The clock reading `timeout` from now; none (0 or less) and very long
+// ones are "never".
+Clock::time_point After(std::chrono::milliseconds timeout) {
+  if (timeout.count() <= 0 || timeout >= kForever) return Clock::now() + kForever;
+  return Clock::now() + timeout;
+}
+
+std::string Millis(std::chrono::milliseconds t) { return std::to_string(t.count()) + " ms"; }
 
 std::string EndpointText(const tcp::endpoint& ep) {
   const asio::ip::address a = ep.address();
@@ -60,6 +73,7 @@ struct Core {
   ServerOptions options;
   Server::Handle handle;
   asio::io_context io;
+  std::optional<asio::ssl::context> tls;  // set: every connection is TLS
   // The acceptor and its retry timer live on one strand, so that Stop can
   // close it from another thread.
   asio::strand<asio::io_context::executor_type> acceptStrand{io.get_executor()};
@@ -93,11 +107,12 @@ struct Core {
 // the pool serves other connections.
 class Connection : public std::enable_shared_from_this<Connection> {
  public:
-  Connection(Core& core, tcp::socket socket, std::string peer)
+  Connection(Core& core, ServerStream stream, std::string peer)
       : core_(core),
-        socket_(std::move(socket)),
-        idle_(socket_.get_executor()),
+        stream_(std::move(stream)),
+        idle_(executor_),
         decoder_(core.options.maxFrame),
+        rate_(core.options.maxRequestRate),
         in_(kReadChunk) {
     session_.peer = std::move(peer);
   }
@@ -108,19 +123,26 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void Start() {
     if (closed_) return;  // the server stopped before the connection started
     spdlog::debug("rpc: {} connected", session_.peer);
-    if (core_.options.idleTimeout.count() > 0 && core_.options.idleTimeout < kForever) {
-      deadline_ = Clock::now() + core_.options.idleTimeout;
+    if (!stream_.Tls()) {
+      SetDeadline(core_.options.idleTimeout, "idle for ");
       WaitIdle();
+      Read();
+      return;
     }
-    Read();
+    SetDeadline(core_.options.frameTimeout, "no TLS handshake within ");
+    WaitIdle();
+    stream_.AsyncHandshake([self = shared_from_this()](std::error_code ec) {
+      if (self->closed_) return;
+      if (ec) return self->Close("TLS handshake failed: " + ec.message(), spdlog::level::warn);
+      self->SetDeadline(self->core_.options.idleTimeout, "idle for ");
+      self->Read();
+    });
   }
 
   void Close(std::string_view why, spdlog::level::level_enum level = spdlog::level::debug) {
     if (closed_) return;
     closed_ = true;
-    std::error_code ec;
-    socket_.shutdown(tcp::socket::shutdown_both, ec);
-    socket_.close(ec);
+    stream_.Close();
     idle_.cancel();
     core_.Unregister(this);
     spdlog::log(level, "rpc: {} closed: {}", session_.peer, why);
@@ -128,7 +150,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
  private:
   void Read() {
-    socket_.async_read_some(asio::buffer(in_), [self = shared_from_this()](std::error_code ec, std::size_t n) {
+    stream_.AsyncReadSome(asio::buffer(in_), [self = shared_from_this()](std::error_code ec, std::size_t n) {
       self->OnRead(ec, n);
     });
   }
@@ -156,7 +178,22 @@ class Connection : public std::enable_shared_from_this<Connection> {
       return;
     }
     if (!request) {
+      if (decoder_.Buffered() > 0 && !frameStarted_) {
+        // A request has begun: the rest of it must not trickle in forever.
+        frameStarted_ = true;
+        TightenDeadline(core_.options.frameTimeout, "no whole request within ");
+      }
       Read();
+      return;
+    }
+    frameStarted_ = false;
+    if (!rate_.Admit()) {
+      spdlog::warn("rpc: {}: request refused: over {} requests per second", session_.peer,
+                   core_.options.maxRequestRate);
+      Write({EncodeError("null", RpcError(kTooManyRequests, "too many requests: the limit is " +
+                                                                std::to_string(core_.options.maxRequestRate) +
+                                                                " per second")),
+             false});
       return;
     }
     Dispatcher::Outcome outcome;
@@ -187,9 +224,9 @@ class Connection : public std::enable_shared_from_this<Connection> {
                static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(n)};
     // The idle clock restarts once the answer is ready: the time spent in
     // the handler does not count, a peer that does not read its answer does.
-    deadline_ = Clock::now() + std::min<Clock::duration>(core_.options.idleTimeout, kForever);
+    SetDeadline(core_.options.idleTimeout, "idle for ");
     const std::array<asio::const_buffer, 2> buffers = {asio::buffer(header_), asio::buffer(response_)};
-    asio::async_write(socket_, buffers, [self = shared_from_this()](std::error_code ec, std::size_t) {
+    stream_.AsyncWrite(buffers, [self = shared_from_this()](std::error_code ec, std::size_t) {
       self->OnWrite(ec);
     });
   }
@@ -207,27 +244,44 @@ class Connection : public std::enable_shared_from_this<Connection> {
     Process();
   }
 
+  // The connection closes at `timeout` from now, saying why + timeout.
+  void SetDeadline(std::chrono::milliseconds timeout, const char* why) {
+    deadline_ = After(timeout);
+    deadlineWhy_ = why + Millis(timeout);
+  }
+  // The same, when it comes sooner than the deadline set; the timer is
+  // moved only then.
+  void TightenDeadline(std::chrono::milliseconds timeout, const char* why) {
+    const Clock::time_point at = After(timeout);
+    if (at >= deadline_) return;
+    SetDeadline(timeout, why);
+    if (at < armedAt_) WaitIdle();
+  }
+
   // One timer wait at a time, moved on lazily: a request only moves the
-  // deadline, so that the hot path does not touch the timer.
+  // deadline later, so that the hot path does not touch the timer.
   void WaitIdle() {
-    idle_.expires_at(deadline_);
+    armedAt_ = deadline_;
+    idle_.expires_at(deadline_);  // cancels a wait under way, whose handler then does nothing
     idle_.async_wait([self = shared_from_this()](std::error_code ec) {
       if (ec || self->closed_) return;
-      if (Clock::now() >= self->deadline_) {
-        self->Close("idle for " + std::to_string(self->core_.options.idleTimeout.count()) + " ms",
-                    spdlog::level::info);
-      } else {
+      if (Clock::now() >= self->deadline_)
+        self->Close(self->deadlineWhy_, spdlog::level::info);
+      else
         self->WaitIdle();
-      }
     });
   }
 
   Core& core_;
-  tcp::socket socket_;
-  const tcp::socket::executor_type executor_ = socket_.get_executor();
+  ServerStream stream_;
+  const tcp::socket::executor_type executor_ = stream_.Executor();
   asio::steady_timer idle_;
-  Clock::time_point deadline_{};
+  Clock::time_point deadline_ = Clock::now() + kForever;
+  Clock::time_point armedAt_ = deadline_;
+  std::string deadlineWhy_;
+  bool frameStarted_ = false;
   FrameDecoder decoder_;
+  RequestRate rate_;
   Session session_;
   std::vector<char> in_;
   std::array<unsigned char, kFrameHeaderSize> header_{};
@@ -279,7 +333,8 @@ void Core::OnAccepted(tcp::socket socket) {
     // Without it a small answer waits for the peer's delayed ACK.
     socket.set_option(tcp::no_delay(true), ec);
     if (ec) spdlog::warn("rpc: {}: cannot set TCP_NODELAY: {}", peer, ec.message());
-    connection = std::make_shared<Connection>(*this, std::move(socket), std::move(peer));
+    ServerStream stream = tls ? ServerStream(std::move(socket), *tls) : ServerStream(std::move(socket));
+    connection = std::make_shared<Connection>(*this, std::move(stream), std::move(peer));
     connections.emplace(connection.get(), connection);
   }
   asio::dispatch(connection->Executor(), [connection] { connection->Start(); });
@@ -331,6 +386,12 @@ void Server::Start() {
                                (ec ? ec.message() : std::string("no address")));
     endpoint = results.begin()->endpoint();
   }
+  if (!c.options.allowRemote && !endpoint.address().is_loopback())
+    throw std::runtime_error("rpc server: refusing to listen on " + where +
+                             ": not a loopback address, and listening beyond loopback was not allowed");
+  if (c.options.tlsCert.empty() != c.options.tlsKey.empty())
+    throw std::invalid_argument("rpc server: TLS needs both a certificate and a key");
+  if (!c.options.tlsCert.empty()) c.tls.emplace(MakeServerTlsContext(c.options.tlsCert, c.options.tlsKey));
   auto fail = [&](const char* what) {
     std::error_code ignored;
     c.acceptor.close(ignored);
@@ -352,7 +413,7 @@ void Server::Start() {
   c.threads.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) c.threads.emplace_back([&c] { c.RunThread(); });
   c.state = Core::State::Running;
-  spdlog::info("rpc: listening on {} with {} thread{}", c.local, n, n == 1 ? "" : "s");
+  spdlog::info("rpc: listening on {}{} with {} thread{}", c.local, c.tls ? " (TLS)" : "", n, n == 1 ? "" : "s");
 }
 
 std::uint16_t Server::Port() const { return impl_->core.port; }

@@ -21,10 +21,21 @@ struct ServerOptions {
   std::string address = "127.0.0.1";
   std::uint16_t port = 0;  // 0: any free port (see Server::Port)
   int threads = 2;
-  // A connection with no complete request for this long is closed.
+  // Listening on an address that is not loopback must be asked for (and
+  // the caller should then require a token).
+  bool allowRemote = false;
+  // A connection with no complete request for this long is closed (0: never).
   std::chrono::milliseconds idleTimeout{std::chrono::minutes(5)};
+  // Once a request has begun to arrive, the rest must follow within this;
+  // it also bounds the TLS handshake (0: no bound).
+  std::chrono::milliseconds frameTimeout{std::chrono::seconds(30)};
   std::size_t maxFrame = kMaxFrameSize;
   std::size_t maxConnections = 1024;
+  // Requests per second one connection may make, sustained; a burst of a
+  // second's worth passes. Requests over it get an error answer (0: no limit).
+  double maxRequestRate = 1000;
+  // PEM files; both set: every connection is TLS (1.2 or later).
+  std::string tlsCert, tlsKey;
 };
 
 class Server {
@@ -39,7 +50,8 @@ class Server {
   Server& operator=(const Server&) = delete;
 
   // Binds, listens and starts the threads. Throws std::runtime_error naming
-  // the address when it cannot bind.
+  // the address when it cannot bind or is beyond loopback unallowed, or
+  // naming the file when the TLS certificate or key cannot be used.
   void Start();
   // The port bound by Start.
   std::uint16_t Port() const;
