@@ -15,6 +15,22 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
       ->capture_default_str();
   app.add_option("--listen", options.listen, "HOST:PORT to listen on (port 0: any free port)")->capture_default_str();
   app.add_option("--token", options.token, "token every client must give when it connects");
+  app.add_flag("--allow-remote", options.allowRemote,
+               "listen on an address beyond loopback (requires --token; use --tls-cert/--tls-key too)");
+  app.add_option("--tls-cert", options.tlsCert, "PEM certificate chain: serve TLS only")->check(CLI::ExistingFile);
+  app.add_option("--tls-key", options.tlsKey, "PEM private key of --tls-cert")->check(CLI::ExistingFile);
+  app.add_option("--max-connections", options.maxConnections, "connections open at once; more are refused")
+      ->check(CLI::Range(1, 100000))
+      ->capture_default_str();
+  app.add_option("--max-rate", options.maxRate, "requests per second one connection may make (0: no limit)")
+      ->check(CLI::Range(0.0, 1e9))
+      ->capture_default_str();
+  app.add_option("--idle-timeout", options.idleTimeout, "seconds a connection may stay without a request")
+      ->check(CLI::Range(1, 86400))
+      ->capture_default_str();
+  app.add_option("--frame-timeout", options.frameTimeout, "seconds a begun request may take to arrive whole")
+      ->check(CLI::Range(1, 3600))
+      ->capture_default_str();
   app.add_flag("--init-db", options.initDb, "create the schema when the database has none");
   app.add_flag("--demo", options.demo, "load the demo data when the database holds none");
   app.add_option("--threads", options.threads, "worker threads")->check(CLI::Range(1, 256))->capture_default_str();
@@ -28,6 +44,13 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
     return false;
   }
   return true;
+}
+
+void CheckOptions(const Options& options) {
+  if (options.allowRemote && options.token.empty())
+    throw std::invalid_argument("--allow-remote needs --token: clients beyond this machine must prove who they are");
+  if (options.tlsCert.empty() != options.tlsKey.empty())
+    throw std::invalid_argument("TLS needs both --tls-cert and --tls-key");
 }
 
 Endpoint ParseListen(std::string_view text) {

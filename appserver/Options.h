@@ -1,6 +1,7 @@
 #pragma once
 // The command line of ate-appserver.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,12 @@ struct Options {
   std::string db = kDefaultDb;
   std::string listen = kDefaultListen;
   std::string token;
+  bool allowRemote = false;  // listen beyond loopback (then a token is required)
+  std::string tlsCert, tlsKey;
+  std::size_t maxConnections = 1024;
+  double maxRate = 1000;    // requests per second per connection, 0: no limit
+  int idleTimeout = 300;    // seconds without a request before a connection closes
+  int frameTimeout = 30;    // seconds for a request to arrive whole once begun
   bool initDb = false;
   bool demo = false;
   int threads = 2;
@@ -23,6 +30,11 @@ struct Options {
 // Parses argv. Returns false, having printed help or the error, when the
 // program must stop; exitCode is then what it returns.
 bool ParseOptions(int argc, char** argv, Options& options, int& exitCode);
+
+// The combinations the server refuses to start with: beyond loopback
+// without a token, a TLS certificate without its key or the other way.
+// Throws std::invalid_argument saying what to add.
+void CheckOptions(const Options& options);
 
 struct Endpoint {
   std::string host;

@@ -39,6 +39,7 @@ void PrepareDatabase(const dbsession::Location& where, const appserver::Options&
 }
 
 int Serve(const appserver::Options& options) {
+  appserver::CheckOptions(options);
   const dbsession::Location where = dbsession::ParseUrl(options.db);
   const appserver::Endpoint endpoint = appserver::ParseListen(options.listen);
   PrepareDatabase(where, options);
@@ -59,6 +60,13 @@ int Serve(const appserver::Options& options) {
   serverOptions.address = endpoint.host;
   serverOptions.port = endpoint.port;
   serverOptions.threads = options.threads;
+  serverOptions.allowRemote = options.allowRemote;
+  serverOptions.tlsCert = options.tlsCert;
+  serverOptions.tlsKey = options.tlsKey;
+  serverOptions.maxConnections = options.maxConnections;
+  serverOptions.maxRequestRate = options.maxRate;
+  serverOptions.idleTimeout = std::chrono::seconds(options.idleTimeout);
+  serverOptions.frameTimeout = std::chrono::seconds(options.frameTimeout);
   rpc::Server server(serverOptions, [&dispatcher](std::string_view request, rpc::Session& session) {
     return dispatcher.Handle(request, session);
   });

@@ -11,6 +11,8 @@ struct HostSettings {
   std::string webUrl = "127.0.0.1";  // application server host
   int webPort = 30316;               // application server port
   std::string token;                 // shared secret of the application server
+  bool tls = false;                  // TLS to the application server
+  std::string caFile;                // PEM authorities for its certificate; empty: the system's
   std::string user = "ate";          // login name sent with the handshake
   bool moduFili = false;             // the installation is bound to one branch
   std::string filiProc = "0001";     // the branch the host runs under

@@ -41,7 +41,10 @@ bool TNetConnection::Open(std::string& failure) {
     return false;
   }
   try {
-    auto client = std::make_unique<rpc::Client>(host_, static_cast<std::uint16_t>(port_));
+    rpc::ClientOptions options;
+    options.tls = framework::Host().tls;
+    options.caFile = framework::Host().caFile;
+    auto client = std::make_unique<rpc::Client>(host_, static_cast<std::uint16_t>(port_), options);
     client->Connect(serverName_, framework::Host().user, framework::Host().token);
     client_ = std::move(client);
   } catch (const rpc::TransportError& e) {

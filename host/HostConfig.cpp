@@ -27,6 +27,8 @@ void WriteDefaults(const QString& file) {
   ini.setValue("Server/WebURL", QString::fromStdString(d.webUrl));
   ini.setValue("Server/WebPort", d.webPort);
   ini.setValue("Server/Token", QString());
+  ini.setValue("Server/TLS", d.tls);
+  ini.setValue("Server/CAFile", QString());
   ini.setValue("Branch/ModuFili", d.moduFili);
   ini.setValue("Branch/FiliProc", QString::fromStdString(d.filiProc));
   ini.setValue("Product/DBPict", QString::fromStdString(d.dbPict));
@@ -56,6 +58,8 @@ HostConfig LoadConfig(const std::string& path) {
   if (!ok || port < 1 || port > 65535) throw std::runtime_error(path + ": [Server] WebPort deve estar entre 1 e 65535");
   s.webPort = static_cast<std::uint16_t>(port);
   s.token = Text(ini, "Server/Token", "");
+  s.tls = ini.value("Server/TLS", d.tls).toBool();
+  s.caFile = Text(ini, "Server/CAFile", "");
   s.moduFili = ini.value("Branch/ModuFili", d.moduFili).toBool();
   s.filiProc = Text(ini, "Branch/FiliProc", d.filiProc);
   s.dbPict = Text(ini, "Product/DBPict", d.dbPict);

@@ -50,9 +50,13 @@ class NetConnection : public FrameworkTest {
     server.reset();
     FrameworkTest::TearDown();
   }
-  void StartServer(std::uint16_t wanted = 0) {
+  void StartServer(std::uint16_t wanted = 0, bool tls = false) {
     rpc::ServerOptions options;
     options.port = wanted;
+    if (tls) {
+      options.tlsCert = std::string(ATE_TLS_DIR) + "/server.pem";
+      options.tlsKey = std::string(ATE_TLS_DIR) + "/server.key";
+    }
     server = std::make_unique<rpc::Server>(options, [this](std::string_view text, rpc::Session& s) {
       return dispatcher.Handle(text, s);
     });
@@ -122,6 +126,21 @@ TEST_F(NetConnection, WrongTokenOrThrowingModeAndAnInvalidPort) {
   auto messages = dialogs.TakeMessages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("70000"), std::string::npos);
+}
+
+TEST_F(NetConnection, TlsAsTheHostSaysWithItsAuthorities) {
+  server.reset();
+  StartServer(0, true);
+  framework::Host().tls = true;
+  framework::Host().caFile = std::string(ATE_TLS_DIR) + "/other-ca.pem";
+  net.SetConnected(true);
+  EXPECT_FALSE(net.Connected());
+  auto messages = dialogs.TakeMessages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("not trusted"), std::string::npos) << messages[0];
+  framework::Host().caFile = std::string(ATE_TLS_DIR) + "/ca.pem";
+  net.SetConnected(true);
+  EXPECT_TRUE(net.Connected());
 }
 
 TEST_F(NetConnection, DroppedServerIsReportedThenReconnected) {
