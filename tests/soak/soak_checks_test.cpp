@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "Ledger.h"
+#include "appserver/ChangeRecords.h"
+
+namespace soak {
+namespace {
+
+const LegService kA{"0001", "0101", "AA", "1110", "02", "10101002"};
+const LegService kB{"0001", "0101", "AA", "1117", "01", "10101002"};
+
+// Stores the three ranges of a save, as rows, log rows or both.
+void Store(Stored& s, const LegService& key, int save, bool rows, bool logs, int howMany = 3) {
+  const int first = SlotOf(save).firstPax;
+  for (int pax = first; pax < first + howMany; ++pax) {
+    if (rows) ++s.rows[PaxKey(key, pax)];
+    if (logs) ++s.logs[PaxKey(key, pax)];
+  }
+}
+
+TEST(SoakLedger, JudgesEachSaveByWhatIsStoredAndWhatWasAcknowledged) {
+  using O = Outcome;
+  const ClientLedger client{"crash-0", {kA}, {O::Acked, O::Acked, O::InFlight, O::InFlight, O::Acked, O::Acked}};
+  Stored s;
+  Store(s, kA, 0, true, true);
+  Store(s, kA, 1, true, true, 2);  // a save cut in two: lost and half applied
+  Store(s, kA, 2, true, true);     // in flight, stored
+  // save 3: in flight, not stored; save 4: acknowledged, nothing stored
+  Store(s, kA, 5, true, false);    // rows without their log
+  ++s.rows[PaxKey(kA, 9000)];      // a row no save wrote
+  ++s.logs["?17"];                 // a log row that is no insert
+
+  const Tally t = Judge(client, s);
+  EXPECT_EQ(t.acked, 4);
+  EXPECT_EQ(t.inFlightStored, 1);
+  EXPECT_EQ(t.inFlightNotStored, 1);
+  EXPECT_EQ(t.lost, 2);
+  EXPECT_EQ(t.halfApplied, 1);
+  EXPECT_EQ(t.logMismatch, 1);  // save 5; save 1 has as many log rows as rows
+  EXPECT_EQ(t.unexplained, 2);
+  EXPECT_FALSE(t.Sound());
+}
+
+TEST(SoakLedger, SoundWhenEveryAcknowledgedSaveIsWhollyThereAcrossKeys) {
+  ClientLedger client{"crash-1", {kA, kB}, {}};
+  Stored s;
+  for (int n : {0, 1, kSavesPerKey - 1, kSavesPerKey}) {
+    client.saves.resize(static_cast<std::size_t>(n) + 1, Outcome::InFlight);
+    client.saves[static_cast<std::size_t>(n)] = Outcome::Acked;
+    Store(s, n < kSavesPerKey ? kA : kB, n, true, true);
+  }
+  const Tally t = Judge(client, s);
+  EXPECT_TRUE(t.Sound()) << (t.problems.empty() ? "" : t.problems[0]);
+  EXPECT_EQ(t.acked, 4);
+  EXPECT_EQ(t.inFlightNotStored, static_cast<int>(client.saves.size()) - 4);
+}
+
+TEST(SoakLedger, SaveLogsAreWhatTheServerReads) {
+  // The last save on the first key ends at 9999 passengers; the next one
+  // starts the second key at 1.
+  const auto last = appserver::ReadChanges(SaveLogJson({kA, kB}, kSavesPerKey - 1));
+  ASSERT_EQ(last.size(), 3u);
+  EXPECT_EQ(last[2].after.ate, 9999);
+  EXPECT_EQ(last[2].after.voo, "1110");
+  const auto next = appserver::ReadChanges(SaveLogJson({kA, kB}, kSavesPerKey));
+  EXPECT_EQ(next[0].op, packet::ChangeOp::Insert);
+  EXPECT_EQ(next[0].after.voo, "1117");
+  EXPECT_EQ(next[0].after.de, 1);
+  EXPECT_FALSE(next[0].after.classe);
+  EXPECT_THROW(SaveLogJson({kA, kB}, 2 * kSavesPerKey), std::out_of_range);
+
+  const auto modify = appserver::ReadChanges(ChangeLogJson(
+      kA, {{RangeChange::Op::Modify, Range{101, 200, 2}, Range{101, 200, 5}},
+           {RangeChange::Op::Delete, Range{1, 100, 1}, std::nullopt}}));
+  ASSERT_EQ(modify.size(), 2u);
+  EXPECT_EQ(modify[0].before.qtservico, 2);
+  EXPECT_EQ(modify[0].after.qtservico, 5);
+  EXPECT_EQ(modify[1].op, packet::ChangeOp::Delete);
+  EXPECT_EQ(modify[1].before.ate, 100);
+  EXPECT_THROW(ChangeLogJson(kA, {{RangeChange::Op::Delete, std::nullopt, std::nullopt}}), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace soak
