@@ -66,8 +66,8 @@ void CheckAfterStart(rpc::Client& rpc, Client& c, int round, Failures& failures)
 
 // One client's round: connect, check what the last start should have kept,
 // then (when stream) save one after another until the server goes away. A
-// transport failure before the kill, or any error answer, is a fault.
-void RunClient(std::uint16_t port, Client& c, int round, bool stream, const std::atomic<bool>& killing,
+// transport failure before the server is ended, or any error answer, is a fault.
+void RunClient(std::uint16_t port, Client& c, int round, bool stream, const std::atomic<bool>& ending,
                Failures& failures) {
   rpc::ClientOptions options;
   options.callTimeout = std::chrono::seconds(10);
@@ -86,7 +86,7 @@ void RunClient(std::uint16_t port, Client& c, int round, bool stream, const std:
       c.lastAcked = n;
     }
   } catch (const rpc::TransportError& e) {
-    if (!killing) failures.Add(c.ledger.user + ": connection failed before the kill: " + e.what());
+    if (!ending) failures.Add(c.ledger.user + ": connection failed before the kill or stop: " + e.what());
   } catch (const std::exception& e) {
     failures.Add(c.ledger.user + ": " + e.what());
   }
@@ -148,7 +148,10 @@ CrashReport RunCrashPhase(const CrashOptions& o, std::ostream& out) {
   }
   std::mt19937 random(o.seed);
   std::uniform_int_distribution<int> pause(1, o.maxPauseMillis);
-  for (int round = 0; round < o.kills && report.failures.empty(); ++round) {
+  // Every tenth kill is followed by a round that ends with SIGTERM instead:
+  // a stop in the middle of saves must neither hang nor lose one.
+  for (int round = 0; report.kills < o.kills && report.failures.empty(); ++round) {
+    const bool stop = o.stopEvery > 0 && round % (o.stopEvery + 1) == o.stopEvery;
     try {
       appserver_it::ServerProcess server(args);
       if (round > 0) {
@@ -156,24 +159,30 @@ CrashReport RunCrashPhase(const CrashOptions& o, std::ostream& out) {
         if (const std::string check = Pragma(url, "quick_check"); check != "ok")
           failures.Add("quick_check after start " + std::to_string(round) + ": " + check);
       }
-      std::atomic<bool> killing{false};
+      std::atomic<bool> ending{false};
       std::vector<std::thread> threads;
       for (Client& c : clients)
-        threads.emplace_back(RunClient, server.Port(), std::ref(c), round, true, std::cref(killing),
+        threads.emplace_back(RunClient, server.Port(), std::ref(c), round, true, std::cref(ending),
                              std::ref(failures));
       std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
-      killing = true;
-      const int status = server.Kill();
+      ending = true;
+      const int status = stop ? server.Stop() : server.Kill();
       for (std::thread& t : threads) t.join();
-      ++report.kills;
-      if (!KilledBySigkill(status))
-        failures.Add("the server had ended by itself before kill " + std::to_string(round + 1) + " (status " +
-                     std::to_string(status) + ")");
+      if (stop) {
+        ++report.stops;
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+          failures.Add("SIGTERM in round " + std::to_string(round) + ": status " + std::to_string(status));
+      } else {
+        ++report.kills;
+        if (!KilledBySigkill(status))
+          failures.Add("the server had ended by itself before kill " + std::to_string(report.kills) + " (status " +
+                       std::to_string(status) + ")");
+        if (report.kills % 25 == 0) out << "  " << report.kills << " kills" << std::endl;
+      }
     } catch (const std::runtime_error& e) {
       failures.Add("start " + std::to_string(round) + ": " + e.what());
     }
-    report.failures = failures.Take();
-    if ((round + 1) % 25 == 0) out << "  " << round + 1 << " kills" << std::endl;
+    for (std::string& f : failures.Take()) report.failures.push_back(std::move(f));
   }
 
   try {
@@ -198,9 +207,10 @@ void PrintCrashReport(std::ostream& out, const CrashReport& r) {
   const Tally& t = r.tally;
   out << "crash phase\n"
       << "  kills                     " << r.kills << "\n"
+      << "  stops (SIGTERM) in saves  " << r.stops << "\n"
       << "  restarts on the same file " << r.restarts << "\n"
       << "  saves acknowledged        " << t.acked << "\n"
-      << "  in flight at a kill       " << t.inFlightStored + t.inFlightNotStored << " (" << t.inFlightStored
+      << "  in flight at kill or stop " << t.inFlightStored + t.inFlightNotStored << " (" << t.inFlightStored
       << " stored, " << t.inFlightNotStored << " not)\n"
       << "  acknowledged saves lost   " << t.lost << "\n"
       << "  half-applied saves        " << t.halfApplied << "\n"

@@ -18,10 +18,12 @@ struct CrashOptions {
   unsigned seed = 0;         // of the pauses before each kill
   int maxPauseMillis = 150;  // pauses are drawn from 1 ms to this
   int serverThreads = 2;
+  int stopEvery = 10;        // after this many kills, one round ends with SIGTERM (0: never)
 };
 
 struct CrashReport {
   int kills = 0;
+  int stops = 0;          // rounds ended with SIGTERM, which must exit cleanly
   int restarts = 0;       // starts on the file a kill left behind
   Tally tally;            // the final judgement of every client's saves
   std::string integrity;  // PRAGMA integrity_check at the end

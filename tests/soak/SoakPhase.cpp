@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <latch>
 #include <mutex>
 #include <optional>
@@ -295,6 +296,14 @@ SoakReport RunSoakPhase(const SoakOptions& o, std::ostream& out) {
   }
   report.seconds = std::chrono::duration<double>(last - start).count();
   report.errors = errors.Take();
+  // Readers that never pause can keep checkpoints from resetting the WAL.
+  const auto bytes = [&dir](const char* name) {
+    std::error_code missing;  // no WAL file: nothing to report
+    const std::uintmax_t n = std::filesystem::file_size(dir.Path() / name, missing);
+    return missing ? 0 : n;
+  };
+  report.fileBytes = bytes("ate.db");
+  report.walBytes = bytes("ate.db-wal");
   const int status = server.Stop();
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
     report.failures.push_back("the server did not stop cleanly (status " + std::to_string(status) + ")");
@@ -311,6 +320,9 @@ void PrintSoakReport(std::ostream& out, SoakReport& r) {
                 r.seconds > 0 ? static_cast<double>(r.saves) / r.seconds : 0.0);
   out << line;
   r.calls.Print(out, r.seconds);
+  std::snprintf(line, sizeof line, "  file at the end           %.1f MB, WAL %.1f MB\n", r.fileBytes / 1e6,
+                r.walBytes / 1e6);
+  out << line;
   out << "  errors                    " << r.calls.Errors() << "\n"
       << "  integrity_check           " << r.integrity << "\n";
   for (const std::string& e : r.errors) out << "  error: " << e << "\n";

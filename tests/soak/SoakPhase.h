@@ -3,6 +3,7 @@
 // call in flight, going through the screen's rounds of reads and a save on
 // a key of its own against one ate-appserver, for a fixed time.
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@ struct SoakReport {
   std::uint64_t saves = 0;  // acknowledged
   std::vector<std::string> errors;  // the first few, in words
   std::string integrity;            // PRAGMA integrity_check after the server stopped
+  std::uintmax_t fileBytes = 0, walBytes = 0;  // the database and its WAL at the end of the run
   std::vector<std::string> failures;  // final checks: the server's stop, the stored ranges
 
   bool Sound() const { return calls.Errors() == 0 && failures.empty() && integrity == "ok"; }

@@ -32,6 +32,10 @@ int main(int argc, char** argv) {
       ->envname("SOAK_MAX_PAUSE_MS")
       ->capture_default_str()
       ->check(CLI::Range(1, 60000));
+  app.add_option("--stop-every", crash.stopEvery, "crash phase: a round ending in SIGTERM after this many kills (0: none)")
+      ->envname("SOAK_STOP_EVERY")
+      ->capture_default_str()
+      ->check(CLI::Range(0, 100000));
   app.add_option("--seconds", soakOptions.seconds, "soak phase: run time")
       ->envname("SOAK_SECONDS")
       ->capture_default_str()
