@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "Latency.h"
 #include "Ledger.h"
+#include "Watchdog.h"
 #include "appserver/ChangeRecords.h"
 
 namespace soak {
@@ -78,6 +82,31 @@ TEST(SoakLedger, SaveLogsAreWhatTheServerReads) {
   EXPECT_EQ(modify[1].op, packet::ChangeOp::Delete);
   EXPECT_EQ(modify[1].before.ate, 100);
   EXPECT_THROW(ChangeLogJson(kA, {{RangeChange::Op::Delete, std::nullopt, std::nullopt}}), std::invalid_argument);
+}
+
+TEST(SoakLatencies, MergesKindsAndCountsFailedCallsAsCalls) {
+  Latencies a, b;
+  for (std::uint32_t us = 1; us <= 10; ++us) a.Add("GetMaiorPax", us);
+  b.Add("GetMaiorPax", 11);
+  b.Error("SetQtdePropServico");
+  a.Merge(b);
+  EXPECT_EQ(a.Calls("GetMaiorPax"), 11u);
+  EXPECT_EQ(a.Calls("SetQtdePropServico"), 1u);
+  EXPECT_EQ(a.Calls(), 12u);
+  EXPECT_EQ(a.Errors(), 1u);
+  const std::vector<std::uint32_t> sorted{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  EXPECT_EQ(Percentile(sorted, 50), 5u);
+  EXPECT_EQ(Percentile(sorted, 99), 10u);
+  EXPECT_EQ(Percentile({}, 99), 0u);
+}
+
+TEST(SoakWatchdogDeathTest, EndsTheProgramWhenThePhaseOverrunsItsBudget) {
+  EXPECT_EXIT(
+      {
+        Watchdog w(std::chrono::seconds(1), "the test phase");
+        std::this_thread::sleep_for(std::chrono::seconds(30));
+      },
+      ::testing::ExitedWithCode(3), "hard time-out: the test phase");
 }
 
 }  // namespace
