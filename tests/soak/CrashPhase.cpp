@@ -189,7 +189,8 @@ CrashReport RunCrashPhase(const CrashOptions& o, std::ostream& out) {
     appserver_it::ServerProcess last(args);  // recovery after the last kill, then a clean stop
     ++report.restarts;
     const std::atomic<bool> notKilled{false};
-    for (Client& c : clients) RunClient(last.Port(), c, o.kills, false, notKilled, failures);
+    const int round = report.kills + report.stops;
+    for (Client& c : clients) RunClient(last.Port(), c, round, false, notKilled, failures);
     const int status = last.Stop();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
       failures.Add("the last server did not stop cleanly (status " + std::to_string(status) + ")");
