@@ -11,6 +11,7 @@
 #include <ostream>
 #include <thread>
 
+#include "KeyCycle.h"
 #include "Keys.h"
 #include "RangeQuery.h"
 #include "appserver/db/DbSession.h"
@@ -24,54 +25,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using P = rpc::Param;
-
-// A client's key goes round three states: no range, the three ranges
-// below, the same with the middle quantity changed. Each save moves it on
-// by one, with an insert, a modify or a delete log.
-const std::vector<Range> kInserted{{1, 100, 1}, {101, 200, 2}, {201, 9999, 3}};
-const std::vector<Range> kModified{{1, 100, 1}, {101, 200, 5}, {201, 9999, 3}};
-constexpr int kUnknownState = -1;
-
-bool SameRanges(const std::vector<Range>& a, const std::vector<Range>& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Range& x, const Range& y) {
-    return x.from == y.from && x.to == y.to && x.qty == y.qty;
-  });
-}
-
-int StateOf(const std::vector<Range>& ranges) {
-  if (ranges.empty()) return 0;
-  if (SameRanges(ranges, kInserted)) return 1;
-  if (SameRanges(ranges, kModified)) return 2;
-  return kUnknownState;
-}
-
-std::string RangesText(const std::vector<Range>& ranges) {
-  std::string text;
-  for (const Range& r : ranges)
-    text += " [" + std::to_string(r.from) + ".." + std::to_string(r.to) + " x" + std::to_string(r.qty) + "]";
-  return text.empty() ? " none" : text;
-}
-
-struct Step {
-  std::vector<RangeChange> changes;
-  int next = 0;
-};
-
-Step StepFrom(int state) {
-  using Op = RangeChange::Op;
-  Step s;
-  if (state == 0) {
-    for (const Range& r : kInserted) s.changes.push_back({Op::Insert, std::nullopt, r});
-    s.next = 1;
-  } else if (state == 1) {
-    s.changes.push_back({Op::Modify, kInserted[1], kModified[1]});
-    s.next = 2;
-  } else {
-    for (const Range& r : kModified) s.changes.push_back({Op::Delete, r, std::nullopt});
-    s.next = 0;
-  }
-  return s;
-}
 
 // The number in the first row of a one-row answer, nullopt for null or no row.
 std::optional<double> FirstNumber(const rpc::Reply& reply, const char* field) {

@@ -2,10 +2,15 @@
 
 #include <thread>
 
+#include "KeyCycle.h"
+#include "Keys.h"
 #include "Latency.h"
 #include "Ledger.h"
+#include "RangeQuery.h"
 #include "Watchdog.h"
 #include "appserver/ChangeRecords.h"
+#include "backend.h"
+#include "rpc/Client.h"
 
 namespace soak {
 namespace {
@@ -82,6 +87,28 @@ TEST(SoakLedger, SaveLogsAreWhatTheServerReads) {
   EXPECT_EQ(modify[1].op, packet::ChangeOp::Delete);
   EXPECT_EQ(modify[1].before.ate, 100);
   EXPECT_THROW(ChangeLogJson(kA, {{RangeChange::Op::Delete, std::nullopt, std::nullopt}}), std::invalid_argument);
+}
+
+// The soak clients' round of saves, on the real methods: each save is
+// accepted and leaves the key in the state the client expects next.
+TEST(SoakKeyCycle, EverySaveOfTheCycleIsStoredAsTheClientExpects) {
+  struct Release {
+    ~Release() { test_support::Backend::Release(); }
+  } release;
+  const LegService key = FreeLegServices(test_support::Backend::Get().DatabaseUrl(), 1).at(0);
+  rpc::Client client("127.0.0.1", test_support::Backend::Get().Port());
+  client.Connect("Ate11600.rdmPropPass", "soak-test", "");
+  int state = 0;
+  for (int save = 0; save < 6; ++save) {
+    const auto ranges = RangesOf(client.Call("GetQtdePropServico", RangesQuery(key)));
+    ASSERT_EQ(StateOf(ranges), state) << "before save " << save << ":" << RangesText(ranges);
+    const Step step = StepFrom(state);
+    client.Call("SetQtdePropServico", {rpc::Param::Json(ChangeLogJson(key, step.changes))});
+    state = step.next;
+  }
+  EXPECT_EQ(state, 0);
+  EXPECT_EQ(StateOf({{1, 100, 1}}), kUnknownState);
+  EXPECT_THROW(StepFrom(kUnknownState), std::invalid_argument);
 }
 
 TEST(SoakLatencies, MergesKindsAndCountsFailedCallsAsCalls) {
