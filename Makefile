@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 
-.PHONY: all deps configure build test bench run clean
+.PHONY: all deps configure build test bench soak run clean
 
 all: build
 
@@ -27,6 +27,12 @@ bench: build
 	$(BUILD_DIR)/bin/bench_server
 	$(BUILD_DIR)/bin/bench_header
 	$(BUILD_DIR)/bin/bench_save
+
+# Crash and soak runs of the real app server (minutes; see README). The
+# SOAK_* variables of the environment set their size.
+soak: deps configure
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target ate-soak ate-appserver
+	$(BUILD_DIR)/bin/ate-soak
 
 # The app server on the demo database and the host pointed at it (needs a
 # display: `xvfb-run make run` without one). ARGS go to ate-host.

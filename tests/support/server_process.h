@@ -22,8 +22,9 @@ class ServerProcess {
   std::uint16_t Port() const { return port_; }
   // SIGTERM and wait; the exit status as waitpid gives it.
   int Stop();
-  // SIGKILL and wait.
-  void Kill();
+  // SIGKILL and wait; the exit status as waitpid gives it (not SIGKILL's
+  // when the server had already ended by itself).
+  int Kill();
 
   // Runs the server to its end (for start-ups that must fail) and gives its
   // exit code; stdout and stderr go to *output.

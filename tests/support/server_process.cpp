@@ -74,12 +74,14 @@ int ServerProcess::Stop() {
   return status;
 }
 
-void ServerProcess::Kill() {
+int ServerProcess::Kill() {
+  int status = -1;
   if (pid_ > 0) {
     ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
+    ::waitpid(pid_, &status, 0);
     pid_ = -1;
   }
+  return status;
 }
 
 int ServerProcess::RunToExit(const std::vector<std::string>& args, std::string* output) {
