@@ -32,6 +32,7 @@ class PgInstance {
   static PgInstance* Get(std::string* why);
   ~PgInstance();
 
+  int Port() const { return port_; }
   // A libpq connection string for that database of the instance.
   std::string ConnectString(const std::string& dbname) const;
   // Creates a database of a name not used before in this program and gives
