@@ -1,5 +1,6 @@
 #include "appserver/db/DbSession.h"
 
+#include <libpq-fe.h>
 #include <soci/postgresql/soci-postgresql.h>
 #include <soci/sqlite3/soci-sqlite3.h>
 
@@ -25,6 +26,36 @@ std::string SqliteConnectString(const std::string& path) {
     throw std::invalid_argument("SQLite path '" + path + "' holds both '=' and '\"', which cannot be passed on");
   }
   return "db=\"" + path + "\"";
+}
+
+bool IsPostgresqlUri(std::string_view s) { return StartsWith(s, "postgresql://") || StartsWith(s, "postgres://"); }
+
+// SOCI's PostgreSQL back end cuts the connection string into key=value words
+// itself (to pick out options of its own), which turns a URI into nonsense
+// ("database \"ate=\" does not exist"). libpq reads the URI into those words
+// first; each value is quoted as libpq reads it back.
+std::string PostgresqlConnectString(const std::string& target) {
+  if (!IsPostgresqlUri(target)) return target;
+  char* error = nullptr;
+  PQconninfoOption* options = PQconninfoParse(target.c_str(), &error);
+  if (!options) {
+    const std::string why = error ? error : "out of memory";
+    PQfreemem(error);
+    throw std::invalid_argument("PostgreSQL URI: " + why);
+  }
+  std::string out;
+  for (const PQconninfoOption* o = options; o->keyword; ++o) {
+    if (!o->val || !*o->val) continue;
+    if (!out.empty()) out.push_back(' ');
+    out.append(o->keyword).append("='");
+    for (const char* c = o->val; *c; ++c) {
+      if (*c == '\\' || *c == '\'') out.push_back('\\');
+      out.push_back(*c);
+    }
+    out.push_back('\'');
+  }
+  PQconninfoFree(options);
+  return out;
 }
 
 void Nvl(sqlite_api::sqlite3_context* context, int, sqlite_api::sqlite3_value** args) {
@@ -74,8 +105,7 @@ Location ParseUrl(std::string_view url) {
     if (path.empty()) BadUrl(url, "no file named after 'sqlite:'");
     return {Dialect::Sqlite, path};
   }
-  if (StartsWith(url, "postgresql://") || StartsWith(url, "postgres://"))
-    return {Dialect::Postgresql, std::string(url)};
+  if (IsPostgresqlUri(url)) return {Dialect::Postgresql, std::string(url)};
   if (StartsWith(url, "postgresql:")) {
     std::string info(url.substr(11));
     if (info.find('=') == std::string::npos) BadUrl(url, "expected key=value pairs after 'postgresql:'");
@@ -87,7 +117,7 @@ Location ParseUrl(std::string_view url) {
 
 std::unique_ptr<soci::session> Open(const Location& location, const OpenOptions& options) {
   if (location.dialect == Dialect::Postgresql) {
-    return std::make_unique<soci::session>(*soci::factory_postgresql(), location.target);
+    return std::make_unique<soci::session>(*soci::factory_postgresql(), PostgresqlConnectString(location.target));
   }
   UseMultiThreadMode();
   auto session = std::make_unique<soci::session>(*soci::factory_sqlite3(), SqliteConnectString(location.target));

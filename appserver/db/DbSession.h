@@ -38,7 +38,7 @@ struct OpenOptions {
 // commit is on disk when it returns), foreign keys on, the busy time-out,
 // and get the NVL(a, b) function. Throws soci::soci_error (or
 // std::runtime_error) with the driver's text when the database cannot be
-// opened.
+// opened, std::invalid_argument when a PostgreSQL URI is malformed.
 std::unique_ptr<soci::session> Open(const Location& location, const OpenOptions& options = {});
 
 // The dialect of an open session (from its back end).

@@ -97,15 +97,4 @@ int ServerProcess::RunToExit(const std::vector<std::string>& args, std::string* 
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "ate-it-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;  // a leftover folder must not fail the run
-  std::filesystem::remove_all(path_, ignored);
-}
-
 }  // namespace appserver_it

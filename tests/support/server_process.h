@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "pg_instance.h"
+
 namespace appserver_it {
 
 class ServerProcess {
@@ -36,14 +38,6 @@ class ServerProcess {
 };
 
 // A folder of the test's own, removed with what it holds.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using testsupport::TempDir;
 
 }  // namespace appserver_it

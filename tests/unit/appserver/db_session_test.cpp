@@ -23,6 +23,26 @@ TEST(ParseUrl, SqliteAndPostgresqlForms) {
   EXPECT_THROW(dbsession::ParseUrl("mysql://x"), std::invalid_argument);
 }
 
+// A URI reaches the database it names, also one whose name needs quoting
+// on the way to the driver; a malformed one is refused before connecting.
+TEST(PostgresqlUri, OpensTheDatabaseItNames) {
+  std::string why;
+  PgInstance* pg = PgInstance::Get(&why);
+  if (!pg) GTEST_SKIP() << why;
+  auto admin = dbsession::Open({Dialect::Postgresql, pg->ConnectString("postgres")});
+  *admin << "CREATE DATABASE \"uri b'c\"";
+  const std::string server = "postgresql://ate@127.0.0.1:" + std::to_string(pg->Port());
+  {
+    auto s = dbsession::Open(dbsession::ParseUrl(server + "/uri%20b%27c?application_name=ate"));
+    std::string name, application;
+    *s << "SELECT current_database(), current_setting('application_name')", soci::into(name), soci::into(application);
+    EXPECT_EQ(name, "uri b'c");
+    EXPECT_EQ(application, "ate");
+  }
+  EXPECT_THROW(dbsession::Open(dbsession::ParseUrl(server + "/ate?no_such_option=1")), std::invalid_argument);
+  *admin << "DROP DATABASE \"uri b'c\" WITH (FORCE)";
+}
+
 TEST(SplitScript, CutsOnlyAtSemicolonsOutsideQuotesAndComments) {
   const auto st = dbsession::SplitScript(
       "INSERT INTO T VALUES ('a;b', \"c;d\"); -- x; y\n"

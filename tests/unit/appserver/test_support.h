@@ -1,7 +1,6 @@
 #pragma once
-// What the application-server tests share: a temporary folder, a private
-// PostgreSQL instance, a fresh database with the fixture data on either
-// back end, and calls through the real dispatcher.
+// What the application-server tests share: a fresh database with the
+// fixture data on either back end, and calls through the real dispatcher.
 
 #include <filesystem>
 #include <memory>
@@ -13,45 +12,15 @@
 #include "appserver/Database.h"
 #include "appserver/db/DbSession.h"
 #include "packet/DataPacket.h"
+#include "pg_instance.h"
 #include "rpc/Dispatcher.h"
 
 namespace appserver_test {
 
 using nlohmann::json;
 
-// A folder under the system's temporary folder, removed with its contents.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-// A PostgreSQL server of this test program's own, in a temporary folder on
-// a free loopback port, started on first use and stopped at exit.
-class PgInstance {
- public:
-  // The running instance, or nullptr with the reason in *why (initdb
-  // missing, no user to run it as when we are root, start-up failed).
-  static PgInstance* Get(std::string* why);
-  ~PgInstance();
-
-  // A libpq connection string for that database of the instance.
-  std::string ConnectString(const std::string& dbname) const;
-
- private:
-  PgInstance() = default;
-  bool Start(std::string* why);
-
-  std::unique_ptr<TempDir> dir_;
-  int pid_ = -1;
-  int port_ = 0;
-};
+using testsupport::PgInstance;
+using testsupport::TempDir;
 
 enum class Backend { Sqlite, Postgresql };
 std::string BackendName(Backend b);
