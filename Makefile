@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 
-.PHONY: all deps configure build test bench run clean
+.PHONY: all deps configure build test bench run clean fuzz
 
 all: build
 
@@ -27,6 +27,11 @@ bench: build
 	$(BUILD_DIR)/bin/bench_server
 	$(BUILD_DIR)/bin/bench_header
 	$(BUILD_DIR)/bin/bench_save
+
+# libFuzzer targets built with clang into build-fuzz, FUZZ_SECONDS (60) each;
+# fails when any target crashed.
+fuzz: deps
+	scripts/fuzz
 
 # The app server on the demo database and the host pointed at it (needs a
 # display: `xvfb-run make run` without one). ARGS go to ate-host.
