@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= 2
 
-.PHONY: all deps configure build test bench soak run clean
+.PHONY: all deps configure build test bench soak fuzz run clean
 
 all: build
 
@@ -33,6 +33,11 @@ bench: build
 soak: deps configure
 	cmake --build $(BUILD_DIR) -j$(JOBS) --target ate-soak ate-appserver
 	$(BUILD_DIR)/bin/ate-soak
+
+# libFuzzer targets built with clang into build-fuzz, FUZZ_SECONDS (60) each;
+# fails when any target crashed.
+fuzz: deps
+	scripts/fuzz
 
 # The app server on the demo database and the host pointed at it (needs a
 # display: `xvfb-run make run` without one). ARGS go to ate-host.

@@ -43,7 +43,10 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, Database& db) {
       {"GetCompanhia", GetCompanhia},    {"GetPropServico", GetPropServico}, {"GetQtdePropServico", GetQtdePropServico},
       {"GetValidaServ", GetValidaServ},  {"GetMaiorPax", GetMaiorPax},       {"GetFindProp", GetFindProp},
       {"GetTestaPropSe", GetTestaPropSe}};
-  for (const auto& [name, read] : reads) {
+  // Not a structured binding: clang 14 (the fuzzing build) cannot capture one.
+  for (const auto& entry : reads) {
+    const char* name = entry.first;
+    const Read read = entry.second;
     dispatcher.Add(name, Logged(name, [&db, read](const rpc::Request& r, rpc::Session&) { return read(db, r); }));
   }
   dispatcher.Add("SetQtdePropServico", Logged("SetQtdePropServico", [&db](const rpc::Request& r, rpc::Session& s) {
