@@ -72,7 +72,7 @@ int Serve(const appserver::Options& options) {
   });
   server.Start();
   std::cout << "ate-appserver listening on " << endpoint.host << ':' << server.Port() << std::endl;
-  spdlog::info("serving {} with {} threads", options.db, options.threads);
+  spdlog::info("serving {} with {} threads", appserver::WithoutPassword(options.db), options.threads);
 
   int signal = 0;
   sigwait(&stopSignals, &signal);
