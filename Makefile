@@ -1,9 +1,10 @@
 # Entry points: `make run` and `make test` work on a fresh Debian machine.
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
+ASAN_BUILD_DIR ?= build-asan
 JOBS ?= 2
 
-.PHONY: all deps configure build test bench soak fuzz run clean
+.PHONY: all deps configure build test test-asan bench soak fuzz run clean
 
 all: build
 
@@ -20,6 +21,11 @@ build: deps configure
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS) --timeout 600
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in
+# build-asan (see scripts/test-asan). CTEST_ARGS picks tests, e.g. -R scenario.
+test-asan: deps
+	ASAN_BUILD_DIR=$(ASAN_BUILD_DIR) JOBS=$(JOBS) scripts/test-asan $(CTEST_ARGS)
 
 bench: build
 	$(BUILD_DIR)/bin/bench_data
