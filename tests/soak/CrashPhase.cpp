@@ -9,6 +9,7 @@
 #include <random>
 #include <thread>
 
+#include "MessageList.h"
 #include "Keys.h"
 #include "RangeQuery.h"
 #include "appserver/db/DbSession.h"
@@ -25,22 +26,6 @@ struct Client {
   int lastSent = -1;    // the save in flight at the last kill, if it was not acknowledged
 };
 
-class Failures {
- public:
-  void Add(std::string text) {
-    std::lock_guard lock(mutex_);
-    list_.push_back(std::move(text));
-  }
-  std::vector<std::string> Take() {
-    std::lock_guard lock(mutex_);
-    return std::move(list_);
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> list_;
-};
-
 // The ranges of save n that the server now holds (0 to 3).
 int StoredRangesOf(rpc::Client& rpc, const ClientLedger& c, int n) {
   const SaveSlot slot = SlotOf(n);
@@ -52,7 +37,7 @@ int StoredRangesOf(rpc::Client& rpc, const ClientLedger& c, int n) {
 
 // After a start: the last acknowledged save is there, and the one that was
 // in flight is there wholly or not at all.
-void CheckAfterStart(rpc::Client& rpc, Client& c, int round, Failures& failures) {
+void CheckAfterStart(rpc::Client& rpc, Client& c, int round, MessageList& failures) {
   const std::string where = c.ledger.user + " after start " + std::to_string(round) + ": save ";
   if (c.lastAcked >= 0) {
     if (const int n = StoredRangesOf(rpc, c.ledger, c.lastAcked); n != 3)
@@ -68,7 +53,7 @@ void CheckAfterStart(rpc::Client& rpc, Client& c, int round, Failures& failures)
 // then (when stream) save one after another until the server goes away. A
 // transport failure before the server is ended, or any error answer, is a fault.
 void RunClient(std::uint16_t port, Client& c, int round, bool stream, const std::atomic<bool>& ending,
-               Failures& failures) {
+               MessageList& failures) {
   rpc::ClientOptions options;
   options.callTimeout = std::chrono::seconds(10);
   rpc::Client rpc("127.0.0.1", port, options);
@@ -137,7 +122,7 @@ CrashReport RunCrashPhase(const CrashOptions& o, std::ostream& out) {
   const std::vector<std::string> args{"--db",      url,      "--listen",    "127.0.0.1:0", "--threads",
                                       std::to_string(o.serverThreads), "--init-db", "--demo", "--log-level", "error"};
   CrashReport report;
-  Failures failures;
+  MessageList failures;
   std::vector<Client> clients(static_cast<std::size_t>(o.clients));
   {
     appserver_it::ServerProcess first(args);  // creates the schema and the demo

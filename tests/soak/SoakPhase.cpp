@@ -11,6 +11,7 @@
 #include <ostream>
 #include <thread>
 
+#include "MessageList.h"
 #include "KeyCycle.h"
 #include "Keys.h"
 #include "RangeQuery.h"
@@ -35,25 +36,9 @@ std::optional<double> FirstNumber(const rpc::Reply& reply, const char* field) {
   return std::get<double>(p.rows[0][at]);
 }
 
-class ErrorList {
- public:
-  void Add(std::string text) {
-    std::lock_guard lock(mutex_);
-    if (list_.size() < 10) list_.push_back(std::move(text));
-  }
-  std::vector<std::string> Take() {
-    std::lock_guard lock(mutex_);
-    return std::move(list_);
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> list_;
-};
-
 class SoakClient {
  public:
-  SoakClient(LegService key, std::string user, std::uint16_t port, ErrorList& errors)
+  SoakClient(LegService key, std::string user, std::uint16_t port, MessageList& errors)
       : key_(std::move(key)), user_(std::move(user)), rpc_("127.0.0.1", port, Options()), errors_(errors) {}
 
   Latencies calls;
@@ -175,7 +160,7 @@ class SoakClient {
   LegService key_;
   std::string user_;
   rpc::Client rpc_;
-  ErrorList& errors_;
+  MessageList& errors_;
 };
 
 std::string IntegrityCheck(soci::session& s) {
@@ -215,7 +200,7 @@ SoakReport RunSoakPhase(const SoakOptions& o, std::ostream& out) {
                                       std::to_string(o.serverThreads), "--init-db", "--demo", "--log-level",
                                       "error"});
   const std::vector<LegService> keys = FreeLegServices(url, static_cast<std::size_t>(o.clients));
-  ErrorList errors;
+  MessageList errors(10);  // the first few tell what went wrong
   std::vector<std::unique_ptr<SoakClient>> clients;
   for (int i = 0; i < o.clients; ++i)
     clients.push_back(std::make_unique<SoakClient>(keys[i], "soak-" + std::to_string(i), server.Port(), errors));
