@@ -64,20 +64,14 @@ ServerProcess::~ServerProcess() {
   if (pid_ > 0) Kill();
 }
 
-int ServerProcess::Stop() {
-  int status = -1;
-  if (pid_ > 0) {
-    ::kill(pid_, SIGTERM);
-    ::waitpid(pid_, &status, 0);
-    pid_ = -1;
-  }
-  return status;
-}
+int ServerProcess::Stop() { return EndWith(SIGTERM); }
 
-int ServerProcess::Kill() {
+int ServerProcess::Kill() { return EndWith(SIGKILL); }
+
+int ServerProcess::EndWith(int signal) {
   int status = -1;
   if (pid_ > 0) {
-    ::kill(pid_, SIGKILL);
+    ::kill(pid_, signal);
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
   }

@@ -33,6 +33,9 @@ class ServerProcess {
   static int RunToExit(const std::vector<std::string>& args, std::string* output);
 
  private:
+  // Sends the signal and reaps the process; -1 when none is running.
+  int EndWith(int signal);
+
   int pid_ = -1;
   std::uint16_t port_ = 0;
 };
