@@ -78,10 +78,10 @@ packet::Value Field::Convert(const Variant& value) const {
       std::string text = value.AsString();
       if (text.find_first_not_of(" \t") == std::string::npos) return {};  // blank text clears
       if (auto d = TextToFloat(text)) return *d;
-      throw EConvertError("'" + text + "' is not a valid floating point value");
+      throw EConvertError("'" + text + "' não é um número válido.");
     }
     double d = value.AsFloat();
-    if (!std::isfinite(d)) throw EConvertError(FloatToText(d) + " is not a valid floating point value");
+    if (!std::isfinite(d)) throw EConvertError(FloatToText(d) + " não é um número válido.");
     return d;
   }
   std::string text = value.AsString();

@@ -12,7 +12,7 @@ namespace {
 bool EqualsNoCase(std::string_view a, std::string_view b) { return packet::SameFieldName(a, b); }
 
 [[noreturn]] void NotANumber(const std::string& text) {
-  throw EConvertError("'" + text + "' is not a valid floating point value");
+  throw EConvertError("'" + text + "' não é um número válido.");
 }
 
 }  // namespace
@@ -20,7 +20,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b) { return packet::SameF
 std::int64_t RoundToInteger(double value) {
   // 2^63 is exactly representable; anything at or beyond it does not fit.
   if (!std::isfinite(value) || value >= 9223372036854775808.0 || value < -9223372036854775808.0)
-    throw EConvertError(FloatToText(value) + " is not a valid integer value");
+    throw EConvertError(FloatToText(value) + " é grande demais para um número inteiro.");
   // nearbyint uses the current rounding mode, which is round-to-nearest-even.
   return static_cast<std::int64_t>(std::nearbyint(value));
 }
@@ -62,7 +62,7 @@ std::int64_t Variant::AsInteger() const {
   if (GetType() == Type::String) {
     const auto& text = std::get<std::string>(v_);
     auto d = TextToFloat(text);
-    if (!d) throw EConvertError("'" + text + "' is not a valid integer value");
+    if (!d) throw EConvertError("'" + text + "' não é um número inteiro válido.");
     return RoundToInteger(*d);
   }
   return RoundToInteger(AsFloat());
@@ -74,7 +74,7 @@ bool Variant::AsBool() const {
     if (EqualsNoCase(text, "true")) return true;
     if (EqualsNoCase(text, "false")) return false;
     if (auto d = TextToFloat(text)) return *d != 0;
-    throw EConvertError("'" + text + "' is not a valid boolean value");
+    throw EConvertError("'" + text + "' não é um valor lógico válido.");
   }
   return AsFloat() != 0;
 }
