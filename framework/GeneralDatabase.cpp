@@ -1,5 +1,7 @@
 #include "framework/GeneralDatabase.h"
 
+#include <sys/stat.h>
+
 #include <stdexcept>
 
 #include "appserver/db/DbSession.h"
@@ -29,20 +31,49 @@ TSqlDialect QueryDialect(dbsession::Dialect dialect) {
 }  // namespace
 
 void TGeneralConnection::Open(const std::string& url) {
-  std::unique_ptr<soci::session> session = dbsession::Open(dbsession::ParseUrl(url));
+  const dbsession::Location location = dbsession::ParseUrl(url);
+  std::unique_ptr<soci::session> session = dbsession::Open(location);
   dialect_ = QueryDialect(dbsession::DialectOf(*session));
   session_ = std::move(session);
   url_ = url;
+  sqlitePath_ = location.dialect == dbsession::Dialect::Sqlite ? location.target : std::string();
+  index_ = IndexIdentity();
 }
 
 void TGeneralConnection::Close() {
   session_.reset();
   url_.clear();
+  sqlitePath_.clear();
+  index_.reset();
+  transactions_ = 0;  // closing ended them
   dialect_ = TSqlDialect::Default;
+}
+
+void TGeneralConnection::EndTransaction() {
+  if (transactions_ > 0) --transactions_;
+}
+
+std::optional<TGeneralConnection::FileIdentity> TGeneralConnection::IndexIdentity() const {
+  struct stat info {};
+  if (::stat((sqlitePath_ + "-shm").c_str(), &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino)};
+}
+
+void TGeneralConnection::Reopen() const {
+  session_.reset();
+  session_ = dbsession::Open(dbsession::ParseUrl(url_));
+  index_ = IndexIdentity();
 }
 
 soci::session& TGeneralConnection::Session() const {
   if (!session_) throw std::logic_error("The database connection " + Name() + " is not open");
+  if (!sqlitePath_.empty() && transactions_ == 0) {
+    const std::optional<FileIdentity> now = IndexIdentity();
+    if (!index_)
+      index_ = now;  // made by this session's first read
+    else if (now != index_)
+      Reopen();
+  }
   return *session_;
 }
 
@@ -52,8 +83,11 @@ TGeneralTransaction::TGeneralTransaction(TGeneralConnection& connection, toolkit
 TGeneralTransaction::~TGeneralTransaction() {
   // A closed connection took its transaction with it.
   if (!active_ || !connection_.Connected()) return;
+  // Taken while still counted, so that it is the transaction's session.
+  soci::session& session = connection_.Session();
+  connection_.EndTransaction();
   try {
-    connection_.Session().rollback();
+    session.rollback();
   } catch (const soci::soci_error&) {
     // A destructor cannot report; the database drops a transaction whose
     // rollback failed when the session ends.
@@ -64,6 +98,7 @@ void TGeneralTransaction::StartTransaction() {
   if (active_) throw std::logic_error("Transaction " + Name() + " is already active");
   connection_.Session().begin();
   active_ = true;
+  ++connection_.transactions_;
 }
 
 void TGeneralTransaction::Commit() {
@@ -71,12 +106,15 @@ void TGeneralTransaction::Commit() {
   // Still active when the commit fails, so that it is rolled back later.
   connection_.Session().commit();
   active_ = false;
+  connection_.EndTransaction();
 }
 
 void TGeneralTransaction::Rollback() {
   if (!active_) throw std::logic_error("Transaction " + Name() + " is not active");
   active_ = false;
-  connection_.Session().rollback();
+  soci::session& session = connection_.Session();
+  connection_.EndTransaction();
+  session.rollback();
 }
 
 TdtmDBGeral::TdtmDBGeral() {

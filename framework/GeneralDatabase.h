@@ -2,6 +2,7 @@
 // The host's general data module: the database connection that the
 // screens' read-only lookups run on.
 #include <memory>
+#include <optional>
 #include <string>
 #include "toolkit/controls/Component.h"
 
@@ -27,11 +28,29 @@ class TGeneralConnection : public toolkit::Component {
   const std::string& Url() const { return url_; }
   TSqlDialect Dialect() const { return dialect_; }
   // Throws std::logic_error naming the connection when it is not open.
+  // An SQLite session outside a transaction is opened anew first when the
+  // file's shared-memory index is no longer the one it mapped: another
+  // opener of the file in this process drops the process's locks, a
+  // server then deleting the index would leave this session reading a
+  // frozen state for good.
   soci::session& Session() const;
 
  private:
-  std::unique_ptr<soci::session> session_;
+  friend class TGeneralTransaction;
+  struct FileIdentity {
+    unsigned long long device = 0, inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+  };
+  std::optional<FileIdentity> IndexIdentity() const;
+  void Reopen() const;
+  void EndTransaction();
+
+  // Mutable: Session() renews a stale session behind its callers' backs.
+  mutable std::unique_ptr<soci::session> session_;
   std::string url_;
+  std::string sqlitePath_;
+  mutable std::optional<FileIdentity> index_;
+  int transactions_ = 0;
   TSqlDialect dialect_ = TSqlDialect::Default;
 };
 

@@ -1,10 +1,14 @@
 // The general data module: its connection and its read transaction on a
 // demo database.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <memory>
 #include <stdexcept>
 
+#include "appserver/db/DbSession.h"
 #include "appserver/db/Soci.h"
 #include "demo_database.h"
 #include "framework/GeneralDatabase.h"
@@ -115,6 +119,46 @@ TEST_F(GeneralDatabase, ATransactionLeftActiveIsRolledBack) {
   }
   db.adcGeral->Open(demo_->Url());
   EXPECT_EQ(Branches(), 3);
+}
+
+// Another process that adds a branch and ends, as an app server does: the
+// last connection to leave checkpoints the file and deletes its WAL index.
+void AddBranchFromAnotherProcess(const std::string& url, const char* code) {
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    int status = 0;
+    try {
+      auto session = dbsession::Open(dbsession::ParseUrl(url));
+      *session << "INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('" << code << "', 'Outro processo')";
+    } catch (...) {
+      status = 1;
+    }
+    ::_exit(status);
+  }
+  int status = -1;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Opening and closing the database's files anywhere in the host (a file
+// dialog looking into the folder does) drops every lock the process holds
+// on them; the next server to leave then deletes the index the lookups
+// still read. They must go on seeing what the servers store.
+TEST_F(GeneralDatabase, LookupsSeeNewRowsAfterTheProcessLostItsLocks) {
+  framework_test::DemoDatabase own("stale");
+  const std::string url = own.Url();
+  const std::string path = url.substr(std::string("sqlite:").size());
+  db.adcGeral->Open(url);
+  ASSERT_EQ(Branches(), 3);
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    const int fd = ::open((path + suffix).c_str(), O_RDONLY);
+    if (fd >= 0) ::close(fd);
+  }
+  AddBranchFromAnotherProcess(url, "0091");
+  EXPECT_EQ(Branches(), 4);
+  AddBranchFromAnotherProcess(url, "0092");
+  EXPECT_EQ(Branches(), 5);
 }
 
 }  // namespace
