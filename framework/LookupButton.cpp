@@ -22,7 +22,10 @@ void TBtnPesquisa::Click() {
     toolkit::Application::Instance().Dialogs().ShowInformation(emptyText_);
     return;
   }
-  if (!Pesquisar(*source_, title_, false, false)) return;
+  if (!Pesquisar(*source_, title_, false, false)) {
+    toolkit::Fire(OnCancelPesq, *this);
+    return;
+  }
   toolkit::Fire(OnAfterPesq, *this);
 }
 

@@ -33,11 +33,14 @@ class TBtnPesquisa : public toolkit::Button {
 
   BeforePesqEvent OnBeforePesq;
   NotifyEvent OnAfterPesq;
+  // The pick list was closed without a pick.
+  NotifyEvent OnCancelPesq;
 
   // When enabled and showing: OnBeforePesq; then, over the data source's
   // dataset, the empty-list text when it is closed or empty, else the pick
-  // list of its visible fields; OnAfterPesq when a row was picked. The
-  // focus stays where it was.
+  // list of its visible fields; OnAfterPesq when a row was picked,
+  // OnCancelPesq when it was closed without one. The focus stays
+  // where it was.
   void Click() override;
 
  private:
