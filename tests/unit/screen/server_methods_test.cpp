@@ -71,7 +71,7 @@ TEST_F(ServerMethods, RangeReads) {
   EXPECT_EQ(First(server::GetValidaServ(net, "10102001", "0001", "0101", "1110", "01"), "CDSERVICO"), "<no row>");
   EXPECT_EQ(calls.Last("GetValidaServ"), (Strings{"10102001", "0001", "0101", "1110", "01"}));
 
-  EXPECT_EQ(First(server::GetMaiorPax(net, "0001", "0101", "10101001", "1110", "01"), "MAXPAX"), "9999");
+  EXPECT_EQ(First(server::GetMaiorPax(net, "0001", "0101", "10101001", "1110", "01"), "MAXPAX"), "220");
   EXPECT_EQ(First(server::GetMaiorPax(net, "0001", "0101", "10102001", "1110", "01"), "MAXPAX"), "");
   EXPECT_EQ(calls.Last("GetMaiorPax"), (Strings{"0001", "0101", "10102001", "1110", "01"}));
 }
