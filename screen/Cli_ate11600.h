@@ -3,6 +3,7 @@
 // (ATE11600). It keeps, for one flight context (branch, airline, flight,
 // leg), the services of the flight and the passenger ranges of each
 // service, read from and saved to the application server.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,10 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // the header's context (a failed load propagates and is retried by the
   // next activation).
   void FormActivate(toolkit::Control& sender);
+  // After a connect that failed while the screen was created (the
+  // failure was shown then), the first load and the header's loads wait
+  // until the screen has been left once: the next activation makes it.
+  void FormDeactivate(toolkit::Control& sender);
   // Clears boStCriado and disconnects; the base screen disposes of it.
   void FormClose(toolkit::Control& sender, toolkit::CloseAction& action) override;
   // Alt+Page Down / Alt+Page Up: the range grid / the service grid takes
@@ -128,7 +133,8 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // its legs and selects the picked one (none when it is not listed).
   void btpSgCompanhiaAfterPesq(toolkit::Control& sender);
   // Disables the record navigator and Include, and loads ranges and
-  // services for the header as typed.
+  // services for the header as typed (not while the screen opens without
+  // a connection).
   void panPlaVooCiaEnter(toolkit::Control& sender);
   // Validates branch, airline and flight, then loads the service lookup,
   // the services and the first service's ranges of that context.
@@ -244,6 +250,22 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // unsaved change, without asking; then the report screen opens
   // (CriaRelPropServPass) and the command returns when it closes.
   void sbtImprimirClick(toolkit::Control& sender) override;
+  // Exit: with typed, unsaved values, only after Yes to "Cancelar
+  // operação?"; then the base screen closes it.
+  void sbtSairClick(toolkit::Control& sender) override;
+
+  // --- safeguards of the flight context and of typed values ------------------
+  // A cancelled airline pick list puts cdsCompanhia back as it was.
+  void btpSgCompanhiaCancelPesq(toolkit::Control& sender);
+  // A leg chosen in the combo box: grids of another context are emptied.
+  void cbbTrechoChange(toolkit::Control& sender);
+  // True while a range or a service is open with something typed in it.
+  bool OpenRowTyped() const;
+  // The same, or range changes whose save failed still in the log.
+  bool TypedUnsaved() const;
+  // True when no open row holds typed values, or the user agreed to drop
+  // them ("Cancelar operação?").
+  bool MayDropOpenRows() const;
 
  private:
   void BuildHeader();
@@ -292,6 +314,34 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void ReloadAndReturn(const std::vector<toolkit::Variant>& service);
   void DeleteService();
   void DeleteRange();
+  // Safeguards (header_context.cpp, typed_values.cpp).
+  struct FlightContext {
+    std::string branch, airline, flight, leg;
+    bool operator==(const FlightContext&) const = default;
+  };
+  FlightContext HeaderContext() const;
+  // The grids now show the header's context.
+  void GridsShowHeader() { gridsContext_ = HeaderContext(); }
+  // Empties both grids when they show another context than the header's.
+  void EmptyGridsOffHeader();
+  // Puts cdsCompanhia on the header's airline, flight and leg (reloading
+  // them from the server when absent); std::logic_error when the server
+  // does not know them. Nothing while the header has no airline or flight.
+  void OnHeaderFlight();
+  bool RangeTyped() const;
+  void RefuseFullService();
+  // Range grid focused with the service grid's exit held off (a move off a
+  // service is under way there).
+  void FocusRangeGrid(toolkit::Field& field);
+  void CheckServiceQuantity();
+  void LeaveRangeBeforeServiceMove();
+  // The ranges of the current service; a failed load leaves the list empty.
+  void LoadServiceRanges();
+  FlightContext gridsContext_;
+  std::optional<packet::DataPacket> airlineBeforePick_;
+  std::vector<toolkit::Variant> airlineRowBeforePick_;
+  std::string proposedPaxDe_;
+  bool connectFailed_ = false;
 };
 
 // The module's exports, with C linkage so that the host finds them by name.

@@ -40,18 +40,23 @@ void TfrmRelPropServico::FormCreate(toolkit::Control& sender) {
 }
 
 void TfrmRelPropServico::sbtPreviewClick(toolkit::Control& sender) {
-  TfrmPropPass& main = MainScreen();
+  LoadHeaderFlight(MainScreen());
+  TfrmDadosGerRel::sbtPreviewClick(sender);
+}
+
+// Printing reloads exactly as previewing does: reloaded by airline and
+// branch only, the report printed the airline's first flight, and the main
+// screen went on saving under it.
+void TfrmRelPropServico::sbtPrintClick(toolkit::Control& sender) {
+  LoadHeaderFlight(MainScreen());
+  TfrmDadosGerRel::sbtPrintClick(sender);
+}
+
+void TfrmRelPropServico::LoadHeaderFlight(TfrmPropPass& main) {
   std::string noFlightFilter, noLegFilter;
   LoadAirline(main, server::GetCompanhia(*main.netPropPass, main.medSgCia->Text(), "", main.edtfilial->Text(),
                                          main.medNrVoo->Text(), noFlightFilter,
                                          main.SelecionaTrecho(main.cbbTrecho->ItemIndex(), "COD"), noLegFilter));
-  TfrmDadosGerRel::sbtPreviewClick(sender);
-}
-
-void TfrmRelPropServico::sbtPrintClick(toolkit::Control& sender) {
-  TfrmPropPass& main = MainScreen();
-  LoadAirline(main, server::GetCompanhia(*main.netPropPass, main.medSgCia->Text(), "", main.edtfilial->Text()));
-  TfrmDadosGerRel::sbtPrintClick(sender);
 }
 
 void TfrmRelPropServico::rpddPadraoBeforeGetQueryParams(framework::TReportDesignerDialog& /*sender*/,

@@ -4,6 +4,8 @@
 // screen, which it reads through frmPropPass.
 #include "framework/DadosGerRel.h"
 
+class TfrmPropPass;
+
 class TfrmRelPropServico : public framework::TfrmDadosGerRel {
  public:
   explicit TfrmRelPropServico(toolkit::Component* owner = nullptr);
@@ -13,13 +15,15 @@ class TfrmRelPropServico : public framework::TfrmDadosGerRel {
   // Reloads the main screen's cdsCompanhia for exactly the header's
   // airline, flight and leg, then previews. A failed reload propagates.
   void sbtPreviewClick(toolkit::Control& sender) override;
-  // Reloads cdsCompanhia for the header's airline and branch only, then
-  // prints.
+  // The same reload, then prints.
   void sbtPrintClick(toolkit::Control& sender) override;
   // Sets the declared ones of P_CDFILIAL (branch text), CDCIA, P_NRVOO and
   // P_CDTRECHO (current row of cdsCompanhia).
   void rpddPadraoBeforeGetQueryParams(framework::TReportDesignerDialog& sender, framework::TReportParams& params,
                                       bool& proceed);
+
+ private:
+  static void LoadHeaderFlight(TfrmPropPass& main);
 };
 
 // Every call creates a new report screen owned by the application, keeps

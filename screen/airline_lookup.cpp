@@ -4,6 +4,12 @@
 #include "server/ServerMethods.h"
 
 void TfrmPropPass::btpSgCompanhiaBeforePesq(toolkit::Control& /*sender*/, bool& /*proceed*/) {
+  // Kept for a cancelled pick: the screen goes on with the header's rows.
+  airlineBeforePick_.reset();
+  if (cdsCompanhia->Active()) {
+    airlineBeforePick_ = cdsCompanhia->Data();
+    airlineRowBeforePick_ = {cdsCompanhiaCDCIA->Value(), cdsCompanhiaNRVOO->Value(), cdsCompanhiaCDTRECHO->Value()};
+  }
   std::string allFlights = "T";
   std::string allLegs = "T";
   LoadAnswer(*cdsCompanhia,
@@ -11,6 +17,7 @@ void TfrmPropPass::btpSgCompanhiaBeforePesq(toolkit::Control& /*sender*/, bool& 
 }
 
 void TfrmPropPass::btpSgCompanhiaAfterPesq(toolkit::Control& /*sender*/) {
+  airlineBeforePick_.reset();
   // In this order: each entry's change clears the ones after it.
   medSgCia->SetText(cdsCompanhiaSGCIA->AsString());
   medNrVoo->SetText(cdsCompanhiaNRVOO->AsString());

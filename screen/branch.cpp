@@ -31,6 +31,7 @@ void TfrmPropPass::Vd_Filial(bool obligatory) {
 void TfrmPropPass::edtfilialChange(toolkit::Control& /*sender*/) {
   edtNmfilial->SetText("");
   medSgCia->SetText("");  // and, through its change, the flight and legs
+  EmptyGridsOffHeader();
 }
 
 void TfrmPropPass::edtfilialExit(toolkit::Control& /*sender*/) { Vd_Filial(true); }

@@ -51,4 +51,11 @@ void TfrmPropPass::sbtCancelarClick(toolkit::Control& /*sender*/) {
     dtsPadrao->DataSet()->Cancel();
     ReloadAndReturn(service);
   }
+  // A change whose save was refused is still in the log: dropped as a
+  // cancelled row's would be, and the list shows what is stored again.
+  if (cdsQtdePropServico->Active() && cdsQtdePropServico->ChangeCount() > 0) {
+    cdsQtdePropServico->CancelUpdates();
+    SetEditLock(true);
+    ReloadAndReturn(service);
+  }
 }

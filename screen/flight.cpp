@@ -57,6 +57,7 @@ void TfrmPropPass::medSgCiaChange(toolkit::Control& /*sender*/) {
   medNrVoo->SetText("");  // and, through its change, the legs
   edtPrefixo->SetText("");
   edtEquip->SetText("");
+  EmptyGridsOffHeader();
 }
 
 void TfrmPropPass::medSgCiaExit(toolkit::Control& /*sender*/) { Vd_Companhia(false, "CIA"); }
@@ -66,6 +67,7 @@ void TfrmPropPass::medNrVooChange(toolkit::Control& /*sender*/) {
   cbbTrecho->Clear();
   edtPrefixo->SetText("");
   edtEquip->SetText("");
+  EmptyGridsOffHeader();
 }
 
 void TfrmPropPass::medNrVooExit(toolkit::Control& /*sender*/) {

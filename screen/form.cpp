@@ -61,6 +61,7 @@ void TfrmPropPass::BuildDataArea() {
 void TfrmPropPass::BindHandlers() {
   using C = toolkit::Control;
   OnActivate = [this](C& s) { FormActivate(s); };
+  OnDeactivate = [this](C& s) { FormDeactivate(s); };
   netPropPass->BeforeConnect = [this](framework::TNetConnection& s) { netPropPassBeforeConnect(s); };
   panPlaVooCia->OnEnter = [this](C& s) { panPlaVooCiaEnter(s); };
   panPlaVooCia->OnExit = [this](C& s) { panPlaVooCiaExit(s); };
@@ -74,6 +75,8 @@ void TfrmPropPass::BindHandlers() {
   medNrVoo->OnExit = [this](C& s) { medNrVooExit(s); };
   btpSgCompanhia->OnBeforePesq = [this](C& s, bool& p) { btpSgCompanhiaBeforePesq(s, p); };
   btpSgCompanhia->OnAfterPesq = [this](C& s) { btpSgCompanhiaAfterPesq(s); };
+  btpSgCompanhia->OnCancelPesq = [this](C& s) { btpSgCompanhiaCancelPesq(s); };
+  cbbTrecho->OnChange = [this](C& s) { cbbTrechoChange(s); };
   scbFolhaDados->OnEnter = [this](C& s) { scbFolhaDadosEnter(s); };
   dbgPadrao->OnColEnter = [this](C& s) { dbgPadraoColEnter(s); };
   dbgPadrao->OnColExit = [this](C& s) { dbgPadraoColExit(s); };

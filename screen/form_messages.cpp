@@ -49,6 +49,10 @@ const Entry kMessages[] = {
     {"Atual_Server", "Atualizando Servidor..."},
     {"Voo_Nao_Cad", "Vôo não cadastrado."},
     {"Voo_Obr", "Vôo deve ser informado."},
+    // Added with the safeguards of typed values and quantities.
+    {"Prop_Em_Edicao", "Confirme ou cancele a proporção em edição antes de trocar de serviço."},
+    {"QTSERVICO_faixa", "A quantidade do serviço deve estar entre 0 e 99999."},
+    {"Serv_Completo", "O serviço já tem proporção até 9999 passageiros; altere ou exclua a última faixa."},
 };
 
 }  // namespace

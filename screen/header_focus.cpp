@@ -8,9 +8,15 @@ void TfrmPropPass::panPlaVooCiaEnter(toolkit::Control& /*sender*/) {
   // The record navigator moves the service list, which belongs to the
   // context being edited; entering the data area gives it back.
   dbnPadrao->SetEnabled(false);
-  LoadRanges();
-  LoadAnswer(*cdsPropServico, server::GetPropServico(*netPropPass, edtfilial->Text(), medSgCia->Text(),
-                                                     medNrVoo->Text(), SelecionaTrecho(cbbTrecho->ItemIndex(), "COD")));
+  // Opened without a connection: the failure was just shown, and the
+  // opening must not fail on it a second time.
+  if (!connectFailed_) {
+    LoadRanges();
+    LoadAnswer(*cdsPropServico,
+               server::GetPropServico(*netPropPass, edtfilial->Text(), medSgCia->Text(), medNrVoo->Text(),
+                                      SelecionaTrecho(cbbTrecho->ItemIndex(), "COD")));
+    GridsShowHeader();
+  }
   // After the loads, whose state changes would enable them again.
   sbtIncluir->SetEnabled(false);
   mnuIncluir->SetEnabled(false);
@@ -31,6 +37,8 @@ void TfrmPropPass::panPlaVooCiaExit(toolkit::Control& /*sender*/) {
              server::GetQtdePropServico(*netPropPass, branch, airline, cdsPropServicoCDSERVICO->AsString(),
                                         cdsPropServicoCDCLASSE->AsString(), cdsPropServicoCDCICLO->AsString(),
                                         medNrVoo->Text(), leg));
+  GridsShowHeader();
+  connectFailed_ = false;  // the server answers again
 }
 
 void TfrmPropPass::scbFolhaDadosEnter(toolkit::Control& /*sender*/) { dbnPadrao->SetEnabled(true); }

@@ -32,6 +32,7 @@ void TfrmPropPass::FormCreate(toolkit::Control& sender) {
     // A refused connection is shown by the connection itself
     // (ThrowException false); the screen opens all the same.
     netPropPass->SetConnected(true);
+    connectFailed_ = !netPropPass->Connected();
   }
   cdsPropServicoCDARVPROD->SetEditMask(framework::DBPict(0));
   qryServicoCiaPesqCDARVPROD->SetEditMask(framework::DBPict(0));
@@ -62,6 +63,9 @@ void TfrmPropPass::LoadHostBranch() {
 void TfrmPropPass::FormActivate(toolkit::Control& /*sender*/) {
   Refresh();
   if (boActive) return;
+  // The user has just been told the server cannot be reached: the load
+  // waits for the next time the screen is activated after leaving it.
+  if (connectFailed_) return;
   {
     // Loading the ranges runs no state-change handling. The handler comes
     // back even when the load fails: the screen stays in use, and without
@@ -72,9 +76,12 @@ void TfrmPropPass::FormActivate(toolkit::Control& /*sender*/) {
     } reattach{*this};
     dtsQtdePropServico->OnStateChange = nullptr;
     LoadRanges();
+    GridsShowHeader();
   }
   boActive = true;
 }
+
+void TfrmPropPass::FormDeactivate(toolkit::Control& /*sender*/) { connectFailed_ = false; }
 
 void TfrmPropPass::AttachRangeStateChange() {
   dtsQtdePropServico->OnStateChange = [this](toolkit::DataSource& s) { dtsQtdePropServicoStateChange(s); };
@@ -121,7 +128,9 @@ void TfrmPropPass::HabilitaBotoes() {
   const bool browse = s == toolkit::DataSetState::dsBrowse;
   const bool editing = toolkit::InEditMode(s);
   const bool rows = browse && !cdsQtdePropServico->IsEmpty();
-  mnuCancelar->SetEnabled(editing);
+  // Changes whose save was refused stay in the log: they can be dropped.
+  const bool unsent = cdsQtdePropServico->Active() && cdsQtdePropServico->ChangeCount() > 0;
+  mnuCancelar->SetEnabled(editing || unsent);
   mnuConfirmar->SetEnabled(editing);
   mnuAlterar->SetEnabled(rows);
   mnuExcluir->SetEnabled(rows);

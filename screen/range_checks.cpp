@@ -15,22 +15,8 @@ std::string WithArgument(std::string text, const std::string& argument) {
   return text;
 }
 
-// Takes a control's exit handler off for the life of the object.
-class ExitDetached {
- public:
-  explicit ExitDetached(toolkit::Control& control) : control_(control), saved_(std::move(control.OnExit)) {
-    control_.OnExit = nullptr;
-  }
-  ~ExitDetached() { control_.OnExit = std::move(saved_); }
-  ExitDetached(const ExitDetached&) = delete;
-  ExitDetached& operator=(const ExitDetached&) = delete;
-
- private:
-  toolkit::Control& control_;
-  toolkit::Control::NotifyEvent saved_;
-};
-
 constexpr std::int64_t kMaxPassengers = 9999;
+constexpr double kMaxQuantity = 99999;
 
 }  // namespace
 
@@ -42,18 +28,14 @@ void TfrmPropPass::RefuseRange(toolkit::Field& focus, const std::string& text) {
 void TfrmPropPass::Vd_QtPaxAte(bool obligatory) {
   const bool empty = framework::EmptyString(cdsQtdePropServicoQTPAXATE->AsString());
   if (obligatory && empty) {
-    {
-      // The service grid may be the one losing the focus here (a move off
-      // its service); its exit must not run in the middle of this check.
-      ExitDetached detached(*dbgPadrao);
-      cdsQtdePropServicoQTPAXATE->FocusControl();
-    }
+    FocusRangeGrid(*cdsQtdePropServicoQTPAXATE);
     framework::MensErro(msgPadrao->Msg("not_null_QTPAXATE"));
   }
   if (empty) return;
   if (cdsQtdePropServicoQTPAXDE->AsFloat() > cdsQtdePropServicoQTPAXATE->AsFloat())
     RefuseRange(*cdsQtdePropServicoQTPAXATE, msgPadrao->Msg("PAXDE>PAXATE"));
-  if (cdsQtdePropServicoQTPAXATE->AsInteger() > kMaxPassengers)
+  // Compared as typed: a number too big for an integer is still too big.
+  if (cdsQtdePropServicoQTPAXATE->AsFloat() > static_cast<double>(kMaxPassengers))
     RefuseRange(*cdsQtdePropServicoQTPAXATE, msgPadrao->Msg("QTPAXATE_space"));
 }
 
@@ -64,7 +46,10 @@ void TfrmPropPass::dbgQtdePropServicoColExit(toolkit::Control& /*sender*/) {
 
 void TfrmPropPass::cdsQtdePropServicoBeforePost(toolkit::DataSet& /*dataSet*/) {
   const toolkit::DataSetState state = dtsQtdePropServico->State();
-  if (state == toolkit::DataSetState::dsInsert) CheckNewRange();
+  if (state == toolkit::DataSetState::dsInsert)
+    CheckNewRange();
+  else
+    CheckServiceQuantity();
   if (state != toolkit::DataSetState::dsEdit || RangeValuesChanged()) TestRangeCollision();
   if (cdsPropServico->State() == toolkit::DataSetState::dsInsert) StoreServiceOfRange();
 }
@@ -73,6 +58,8 @@ void TfrmPropPass::CheckNewRange() {
   Vd_QtPaxAte(true);
   if (framework::EmptyString(cdsQtdePropServicoQTSERVICO->AsString()))
     RefuseRange(*cdsQtdePropServicoQTSERVICO, msgPadrao->Msg("quant_serv_null"));
+  CheckServiceQuantity();
+  OnHeaderFlight();
   LoadAnswer(*cdsFindProp,
              server::GetFindProp(*netPropPass, qryFilialCDFILIAL->AsString(), cdsCompanhiaCDCIA->AsString(),
                                  cdsPropServicoCDSERVICO->AsString(), cdsQtdePropServicoQTPAXDE->AsFloat(),
@@ -94,7 +81,15 @@ bool TfrmPropPass::RangeValuesChanged() const {
   return false;
 }
 
+void TfrmPropPass::CheckServiceQuantity() {
+  const toolkit::Field& quantity = *cdsQtdePropServicoQTSERVICO;
+  if (quantity.IsNull()) return;
+  if (quantity.AsFloat() < 0 || quantity.AsFloat() > kMaxQuantity)
+    RefuseRange(*cdsQtdePropServicoQTSERVICO, msgPadrao->Msg("QTSERVICO_faixa"));
+}
+
 void TfrmPropPass::TestRangeCollision() {
+  OnHeaderFlight();
   LoadAnswer(*cdsTestaPropSe,
              server::GetTestaPropSe(*netPropPass, edtfilial->Text(), cdsCompanhiaCDCIA->AsString(),
                                     cdsPropServicoCDSERVICO->AsString(), cdsQtdePropServicoQTPAXDE->AsFloat(),

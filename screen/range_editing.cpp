@@ -15,7 +15,16 @@ std::string Upper(std::string text) {
   return text;
 }
 
+constexpr double kMaxPassengers = 9999;
+
 }  // namespace
+
+// A range above 9999 passengers can never be stored: rather than open one,
+// the user is told what to do.
+void TfrmPropPass::RefuseFullService() {
+  cdsQtdePropServico->Cancel();
+  framework::MensErro(msgPadrao->Msg("Serv_Completo"));
+}
 
 std::string TfrmPropPass::ActiveControlName() const {
   return ActiveControl() ? Upper(ActiveControl()->Name()) : std::string();
@@ -39,14 +48,18 @@ void TfrmPropPass::dtsQtdePropServicoStateChange(toolkit::DataSource& /*sender*/
 
 void TfrmPropPass::cdsQtdePropServicoAfterInsert(toolkit::DataSet& /*dataSet*/) {
   SetEditLock(false);
+  OnHeaderFlight();
   LoadAnswer(*cdsMaiorPax,
              server::GetMaiorPax(*netPropPass, qryFilialCDFILIAL->AsString(), cdsCompanhiaCDCIA->AsString(),
                                  cdsPropServicoCDSERVICO->AsString(), cdsCompanhiaNRVOO->AsString(),
                                  cdsCompanhiaCDTRECHO->AsString()));
   if (cdsMaiorPaxMAXPAX->IsNull())
     cdsQtdePropServicoQTPAXDE->SetAsFloat(1);
+  else if (cdsMaiorPaxMAXPAX->AsFloat() >= kMaxPassengers)
+    RefuseFullService();
   else
     cdsQtdePropServicoQTPAXDE->SetAsFloat(static_cast<double>(cdsMaiorPaxMAXPAX->AsInteger() + 1));
+  proposedPaxDe_ = cdsQtdePropServicoQTPAXDE->AsString();
   cdsQtdePropServicoQTPAXATE->FocusControl();
 }
 

@@ -19,6 +19,7 @@ void TfrmPropPass::cdsPropServicoAfterInsert(toolkit::DataSet& /*dataSet*/) { cd
 
 void TfrmPropPass::cdsPropServicoBeforePost(toolkit::DataSet& /*dataSet*/) {
   Vd_CdServico(true);
+  OnHeaderFlight();
   LoadAnswer(*cdsValidaServ, server::GetValidaServ(*netPropPass, cdsPropServicoCDSERVICO->AsString(),
                                                    qryFilialCDFILIAL->AsString(), cdsCompanhiaCDCIA->AsString(),
                                                    cdsCompanhiaNRVOO->AsString(), cdsCompanhiaCDTRECHO->AsString()));
@@ -37,16 +38,23 @@ void TfrmPropPass::cdsPropServicoAfterPost(toolkit::DataSet& /*dataSet*/) {
 
 void TfrmPropPass::cdsPropServicoAfterCancel(toolkit::DataSet& /*dataSet*/) { cdsPropServico->CancelUpdates(); }
 
-void TfrmPropPass::cdsPropServicoBeforeScroll(toolkit::DataSet& /*dataSet*/) {
-  if (cdsQtdePropServico->State() == toolkit::DataSetState::dsInsert) Vd_QtPaxAte(true);
-}
+void TfrmPropPass::cdsPropServicoBeforeScroll(toolkit::DataSet& /*dataSet*/) { LeaveRangeBeforeServiceMove(); }
 
-void TfrmPropPass::cdsPropServicoAfterScroll(toolkit::DataSet& /*dataSet*/) {
-  LoadAnswer(*cdsQtdePropServico,
-             server::GetQtdePropServico(*netPropPass, qryFilialCDFILIAL->AsString(), cdsCompanhiaCDCIA->AsString(),
-                                        cdsPropServicoCDSERVICO->AsString(), cdsPropServicoCDCLASSE->AsString(),
-                                        cdsPropServicoCDCICLO->AsString(), medNrVoo->Text(),
-                                        SelecionaTrecho(cbbTrecho->ItemIndex(), "COD")));
+void TfrmPropPass::cdsPropServicoAfterScroll(toolkit::DataSet& /*dataSet*/) { LoadServiceRanges(); }
+
+void TfrmPropPass::LoadServiceRanges() {
+  try {
+    LoadAnswer(*cdsQtdePropServico,
+               server::GetQtdePropServico(*netPropPass, qryFilialCDFILIAL->AsString(),
+                                          cdsCompanhiaCDCIA->AsString(), cdsPropServicoCDSERVICO->AsString(),
+                                          cdsPropServicoCDCLASSE->AsString(), cdsPropServicoCDCICLO->AsString(),
+                                          medNrVoo->Text(), SelecionaTrecho(cbbTrecho->ItemIndex(), "COD")));
+  } catch (...) {
+    // The previous service's ranges must never stand under this one.
+    if (cdsQtdePropServico->Active() && cdsQtdePropServico->State() == toolkit::DataSetState::dsBrowse)
+      cdsQtdePropServico->EmptyDataSet();
+    throw;
+  }
 }
 
 void TfrmPropPass::cdsPropServicoCDSERVICOChange(toolkit::Field& sender) {

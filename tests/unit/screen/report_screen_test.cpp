@@ -56,6 +56,12 @@ TEST_F(ReportScreen, PrintAbandonsAServiceBeingInsertedAndTheListsChanges) {
   f.cdsPropServicoCDARVPROD->SetAsString("01.01.002");
   std::vector<toolkit::Form*> seen;
   CloseNextReport(seen);
+  // A code was typed: asked first, and "Não" leaves everything as it is.
+  dialogs.QueueAnswer(false);
+  f.sbtImprimirClick(*f.sbtImprimir);
+  EXPECT_TRUE(seen.empty());
+  EXPECT_EQ(f.cdsPropServico->State(), toolkit::DataSetState::dsInsert);
+  dialogs.QueueAnswer(true);
   f.sbtImprimirClick(*f.sbtImprimir);
   EXPECT_EQ(seen.size(), 1U);
   EXPECT_EQ(f.cdsPropServico->State(), toolkit::DataSetState::dsBrowse);

@@ -1,0 +1,68 @@
+// Keeping the grids and every save on the flight the header shows: grids
+// of another context are emptied as soon as the header changes, the
+// airline rows are put back after a cancelled pick list, and what is saved
+// takes its airline, flight and leg from the header's own row.
+#include <cctype>
+#include <stdexcept>
+
+#include "screen/Cli_ate11600.h"
+#include "server/ServerMethods.h"
+
+TfrmPropPass::FlightContext TfrmPropPass::HeaderContext() const {
+  return {edtfilial->Text(), medSgCia->Text(), medNrVoo->Text(), cbbTrecho->Text()};
+}
+
+void TfrmPropPass::EmptyGridsOffHeader() {
+  if (HeaderContext() == gridsContext_) return;
+  // The header is locked while a row is open, so only lists in browse
+  // can be shown under a changed header.
+  for (toolkit::ClientDataSet* list : {cdsQtdePropServico, cdsPropServico})
+    if (list->State() == toolkit::DataSetState::dsBrowse && !list->IsEmpty()) list->EmptyDataSet();
+}
+
+void TfrmPropPass::cbbTrechoChange(toolkit::Control& /*sender*/) { EmptyGridsOffHeader(); }
+
+void TfrmPropPass::btpSgCompanhiaCancelPesq(toolkit::Control& /*sender*/) {
+  if (airlineBeforePick_) {
+    cdsCompanhia->SetData(std::move(*airlineBeforePick_));
+    cdsCompanhia->Locate("CDCIA;NRVOO;CDTRECHO", airlineRowBeforePick_, toolkit::loCaseInsensitive);
+  } else {
+    cdsCompanhia->Close();
+  }
+  airlineBeforePick_.reset();
+}
+
+namespace {
+
+bool SameText(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+void TfrmPropPass::OnHeaderFlight() {
+  const std::string airline = medSgCia->Text();
+  const std::string flight = medNrVoo->Text();
+  const std::string leg = SelecionaTrecho(cbbTrecho->ItemIndex(), "COD");
+  // No flight in the header yet: nothing can be stored, the server
+  // refuses blank keys.
+  if (airline.empty() || flight.empty()) return;
+  auto onIt = [&] {
+    return cdsCompanhia->Active() && !cdsCompanhia->IsEmpty() && SameText(cdsCompanhiaSGCIA->AsString(), airline) &&
+           cdsCompanhiaNRVOO->AsString() == flight && cdsCompanhiaCDTRECHO->AsString() == leg;
+  };
+  if (onIt()) return;
+  const std::vector<toolkit::Variant> key{airline, flight, leg};
+  if (cdsCompanhia->Active() &&
+      cdsCompanhia->Locate("SGCIA;NRVOO;CDTRECHO", key, toolkit::loCaseInsensitive) && onIt())
+    return;
+  std::string noFlightFilter, noLegFilter;
+  LoadAnswer(*cdsCompanhia, server::GetCompanhia(*netPropPass, airline, "", edtfilial->Text(), flight,
+                                                 noFlightFilter, leg, noLegFilter));
+  if (!onIt())
+    throw std::logic_error("The server has no airline row for " + airline + " flight " + flight + " leg " + leg);
+}
