@@ -1,6 +1,8 @@
 #include "framework/GeneralDatabase.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <stdexcept>
 
@@ -54,9 +56,17 @@ void TGeneralConnection::EndTransaction() {
 }
 
 std::optional<TGeneralConnection::FileIdentity> TGeneralConnection::IndexIdentity() const {
-  struct stat info {};
-  if (::stat((sqlitePath_ + "-shm").c_str(), &info) != 0) return std::nullopt;
-  return FileIdentity{static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino)};
+  struct statx info {};
+  if (::statx(AT_FDCWD, (sqlitePath_ + "-shm").c_str(), 0, STATX_INO | STATX_BTIME, &info) != 0)
+    return std::nullopt;
+  // A new file may get the inode number of a deleted one; its birth time,
+  // where the file system keeps one, tells them apart.
+  FileIdentity id{makedev(info.stx_dev_major, info.stx_dev_minor), info.stx_ino, 0, 0};
+  if (info.stx_mask & STATX_BTIME) {
+    id.bornSeconds = info.stx_btime.tv_sec;
+    id.bornNanoseconds = info.stx_btime.tv_nsec;
+  }
+  return id;
 }
 
 void TGeneralConnection::Reopen() const {

@@ -39,6 +39,7 @@ class TGeneralConnection : public toolkit::Component {
   friend class TGeneralTransaction;
   struct FileIdentity {
     unsigned long long device = 0, inode = 0;
+    long long bornSeconds = 0, bornNanoseconds = 0;
     bool operator==(const FileIdentity&) const = default;
   };
   std::optional<FileIdentity> IndexIdentity() const;

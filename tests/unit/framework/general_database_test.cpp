@@ -2,7 +2,6 @@
 // demo database.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <memory>
@@ -13,6 +12,8 @@
 #include "demo_database.h"
 #include "framework/GeneralDatabase.h"
 #include "framework/Query.h"
+#include "rpc/Client.h"
+#include "server_process.h"
 
 namespace {
 
@@ -121,44 +122,45 @@ TEST_F(GeneralDatabase, ATransactionLeftActiveIsRolledBack) {
   EXPECT_EQ(Branches(), 3);
 }
 
-// Another process that adds a branch and ends, as an app server does: the
-// last connection to leave checkpoints the file and deletes its WAL index.
-void AddBranchFromAnotherProcess(const std::string& url, const char* code) {
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    int status = 0;
-    try {
-      auto session = dbsession::Open(dbsession::ParseUrl(url));
-      *session << "INSERT INTO FILIAL (CDFILIAL, NMFILIAL) VALUES ('" << code << "', 'Outro processo')";
-    } catch (...) {
-      status = 1;
-    }
-    ::_exit(status);
-  }
-  int status = -1;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+// A range stored through a real app server, which then ends: the last
+// connection to leave checkpoints the file and deletes its WAL index.
+void StoreThroughAServerThatEnds(const std::string& url, int from, int to) {
+  appserver_it::ServerProcess server({"--db", url, "--listen", "127.0.0.1:0", "--threads", "2"});
+  rpc::Client client("127.0.0.1", server.Port());
+  client.Connect("Ate11600.rdmPropPass", "teste", "");
+  const std::string row = R"({"CDFILIAL":"0001","CDCIA":"0101","NRVOO":"1110","CDTRECHO":"01","CDSERVICO":"10102001",)"
+                          R"("QTPAXDE":)" + std::to_string(from) + R"(,"QTPAXATE":)" + std::to_string(to) +
+                          R"(,"CDCLASSE":"","CDCICLO":"","QTSERVICO":1})";
+  client.Call("SetQtdePropServico", {rpc::Param::Json(R"({"changes":[{"op":"insert","new":)" + row + "}]}")});
+  client.Disconnect();
+  ASSERT_EQ(server.Stop(), 0);
 }
 
 // Opening and closing the database's files anywhere in the host (a file
 // dialog looking into the folder does) drops every lock the process holds
 // on them; the next server to leave then deletes the index the lookups
-// still read. They must go on seeing what the servers store.
+// still read. They must go on seeing what later servers store.
 TEST_F(GeneralDatabase, LookupsSeeNewRowsAfterTheProcessLostItsLocks) {
   framework_test::DemoDatabase own("stale");
   const std::string url = own.Url();
   const std::string path = url.substr(std::string("sqlite:").size());
   db.adcGeral->Open(url);
-  ASSERT_EQ(Branches(), 3);
+  auto ranges = [&] {
+    int count = 0;
+    db.adcGeral->Session() << "SELECT COUNT(*) FROM PROPSERVICO WHERE CDSERVICO = '10102001' AND NRVOO = '1110'",
+        soci::into(count);
+    return count;
+  };
+  ASSERT_EQ(ranges(), 0);
   for (const char* suffix : {"", "-wal", "-shm"}) {
     const int fd = ::open((path + suffix).c_str(), O_RDONLY);
     if (fd >= 0) ::close(fd);
   }
-  AddBranchFromAnotherProcess(url, "0091");
-  EXPECT_EQ(Branches(), 4);
-  AddBranchFromAnotherProcess(url, "0092");
-  EXPECT_EQ(Branches(), 5);
+  StoreThroughAServerThatEnds(url, 1, 10);
+  StoreThroughAServerThatEnds(url, 11, 20);
+  EXPECT_EQ(ranges(), 2);
+  StoreThroughAServerThatEnds(url, 21, 30);
+  EXPECT_EQ(ranges(), 3);
 }
 
 }  // namespace
