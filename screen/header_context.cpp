@@ -16,8 +16,21 @@ void TfrmPropPass::EmptyGridsOffHeader() {
   if (HeaderContext() == gridsContext_) return;
   // The header is locked while a row is open, so only lists in browse
   // can be shown under a changed header.
-  for (toolkit::ClientDataSet* list : {cdsQtdePropServico, cdsPropServico})
-    if (list->State() == toolkit::DataSetState::dsBrowse && !list->IsEmpty()) list->EmptyDataSet();
+  bool emptied = false;
+  for (toolkit::ClientDataSet* list : {cdsQtdePropServico, cdsPropServico}) {
+    if (list->State() != toolkit::DataSetState::dsBrowse || list->IsEmpty()) continue;
+    list->EmptyDataSet();
+    emptied = true;
+  }
+  if (!emptied) return;
+  // The commands follow the empty lists: nothing is left to alter, delete
+  // or print, and Include waits for the header to be left.
+  dtsPadraoStateChange(*dtsPadrao);
+  if (ActiveControl() == dbgQtdePropServico) HabilitaBotoes();
+  if (panPlaVooCia->Contains(ActiveControl())) {
+    sbtIncluir->SetEnabled(false);
+    mnuIncluir->SetEnabled(false);
+  }
 }
 
 void TfrmPropPass::cbbTrechoChange(toolkit::Control& /*sender*/) { EmptyGridsOffHeader(); }
