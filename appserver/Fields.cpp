@@ -50,4 +50,9 @@ const Fields& TestaPropSe() {
   return f;
 }
 
+const Fields& SituacaoGravacao() {
+  static const Fields f{Text("IDGRAVACAO", 40), Text("IDSITUACAO", 1)};
+  return f;
+}
+
 }  // namespace appserver::fields

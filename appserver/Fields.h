@@ -17,5 +17,6 @@ const Fields& ValidaServ();       // GetValidaServ
 const Fields& MaiorPax();         // GetMaiorPax
 const Fields& FindProp();         // GetFindProp
 const Fields& TestaPropSe();      // GetTestaPropSe
+const Fields& SituacaoGravacao(); // GetSituacaoGravacao
 
 }  // namespace appserver::fields

@@ -6,6 +6,7 @@
 
 #include "appserver/ReadMethods.h"
 #include "appserver/SaveChanges.h"
+#include "appserver/SaveSituation.h"
 
 namespace appserver {
 
@@ -51,6 +52,9 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, Database& db) {
   }
   dispatcher.Add("SetQtdePropServico", Logged("SetQtdePropServico", [&db](const rpc::Request& r, rpc::Session& s) {
                    return SetQtdePropServico(db, r, s);
+                 }));
+  dispatcher.Add("GetSituacaoGravacao", Logged("GetSituacaoGravacao", [&db](const rpc::Request& r, rpc::Session&) {
+                   return GetSituacaoGravacao(db, r);
                  }));
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The application server "Ate11600.rdmPropPass": its eight methods on a
+// The application server "Ate11600.rdmPropPass": its methods on a
 // dispatcher.
 
 #include "appserver/Database.h"
@@ -10,7 +10,8 @@ namespace appserver {
 inline constexpr char kServerName[] = "Ate11600.rdmPropPass";
 
 // Adds GetCompanhia, GetPropServico, GetQtdePropServico, SetQtdePropServico,
-// GetValidaServ, GetMaiorPax, GetFindProp and GetTestaPropSe, each storing
+// GetValidaServ, GetMaiorPax, GetFindProp, GetTestaPropSe and
+// GetSituacaoGravacao, each storing
 // through db and logging one line per call at debug level. db must outlive
 // the dispatcher's use.
 void RegisterMethods(rpc::Dispatcher& dispatcher, Database& db);

@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <ctime>
 
 #include "packet/JsonWriter.h"
 
@@ -39,6 +41,17 @@ std::string NumberText(double v) {
     if (c == '.') c = ',';
   }
   return s;
+}
+
+std::string UtcTimestamp(std::chrono::system_clock::time_point when) {
+  const std::time_t secs = std::chrono::system_clock::to_time_t(when);
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count() % 1000;
+  std::tm tm{};
+  gmtime_r(&secs, &tm);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms));
+  return buf;
 }
 
 void ThrowStorageFailure(const std::exception& cause) {

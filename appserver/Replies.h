@@ -2,6 +2,7 @@
 // What every method shares: blank tests, packet answers, error data, and
 // turning a database failure into the error the user sees.
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,6 +29,10 @@ std::string ErrorData(const std::vector<std::pair<std::string, packet::Value>>& 
 // A number as the user writes it: whole numbers without decimals, a comma
 // before any fraction (20, 10,5).
 std::string NumberText(double v);
+
+// UTC, to the millisecond, in the form both databases read as a timestamp
+// ("2024-05-01 10:00:00.000"); such texts also sort as their times do.
+std::string UtcTimestamp(std::chrono::system_clock::time_point when);
 
 // Throws RpcError kStorageFailure for a failure of the database, naming the
 // driver's text in the data.

@@ -12,6 +12,7 @@
 #include "appserver/RangeRules.h"
 #include "appserver/Replies.h"
 #include "appserver/ServiceKey.h"
+#include "appserver/SettledSaves.h"
 
 namespace appserver {
 
@@ -122,19 +123,6 @@ std::string RangeText(const PropRow& r) {
   return "de " + NumberText(r.de.value_or(0)) + " a " + NumberText(r.ate.value_or(0)) + " passageiros";
 }
 
-// UTC, to the millisecond, in the form both databases read as a timestamp.
-std::string Now() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t secs = std::chrono::system_clock::to_time_t(now);
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-  std::tm tm{};
-  gmtime_r(&secs, &tm);
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
-                tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms));
-  return buf;
-}
-
 void SetOptionalText(Statement& st, std::size_t i, const std::optional<std::string>& v) {
   if (v)
     st.SetText(i, *v);
@@ -175,15 +163,19 @@ void BindRow(Statement& st, std::size_t at, const PropRow* r) {
 class Saver {
  public:
   Saver(Database& db, Connection& c, const std::string& user)
-      : db_(db), c_(c), user_(ClipText(user, kUserSize)), now_(Now()) {}
+      : db_(db), c_(c), user_(ClipText(user, kUserSize)), now_(UtcTimestamp(std::chrono::system_clock::now())) {}
 
-  void Run(const std::vector<PropChange>& changes) {
+  // identity: null for a save without one.
+  void Run(const std::vector<PropChange>& changes, const SaveIdentity* identity) {
     Begin();
     try {
+      if (identity && !ClaimSave(c_, identity->id, now_)) return Rollback();  // stored already: not twice
+      if (identity) CheckDeadline(*identity);
       log_.reserve(changes.size());
       for (std::size_t i = 0; i < changes.size(); ++i) Apply(changes[i], i);
       CheckOverlaps();
       WriteLog();
+      if (identity) CheckDeadline(*identity);
       Prepared(kCommit).ExecuteOne();
     } catch (...) {
       Rollback();
@@ -433,11 +425,13 @@ class Saver {
 }  // namespace
 
 rpc::Reply SetQtdePropServico(Database& db, const rpc::Request& request, const rpc::Session& session) {
-  rpc::ExpectParamCount(request, 1, 1);
+  rpc::ExpectParamCount(request, 1, 3);
   const std::vector<PropChange> changes = ReadChanges(rpc::ObjectParam(request, 0));
-  if (!changes.empty()) {
-    WithConnection(db, [&](Connection& c) { Saver(db, c, session.user).Run(changes); });
+  const std::optional<SaveIdentity> identity = ReadSaveIdentity(request, 1);
+  if (!changes.empty() || identity) {
+    WithConnection(db, [&](Connection& c) { Saver(db, c, session.user).Run(changes, identity ? &*identity : nullptr); });
   }
+  if (identity) ForgetOldSavesNowAndThen(db);
   return rpc::Reply{};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// SetQtdePropServico(changes): stores a change log of passenger ranges.
+// SetQtdePropServico(changes[, identity[, deadline]]): stores a change log
+// of passenger ranges.
 //
 // One transaction, all or nothing; acknowledged means committed (on SQLite
 // with synchronous=FULL, on disk). The changes are applied in their order:
@@ -18,6 +19,13 @@
 // malformed change log is kInvalidParams, a database failure
 // kStorageFailure. Messages for the user are in Portuguese; the data of an
 // error names the change at fault (counted from 0).
+//
+// With an identity (see SettledSaves.h) the transaction also records it as
+// stored; an identity recorded stored before answers success and stores
+// nothing again, one given up is refused with kSaveTooLate. With a
+// deadline (epoch milliseconds), a save that would commit after it is
+// rolled back and refused with kSaveTooLate. Without them the save is as
+// it always was.
 
 #include "appserver/Database.h"
 #include "rpc/Dispatcher.h"

@@ -17,7 +17,8 @@
 
 namespace {
 
-// Creates the schema and loads the demo as asked, on a session of its own.
+// Creates the schema (or adds to an older one the tables it lacks) and
+// loads the demo as asked, on a session of its own.
 // Throws std::runtime_error when the database has no schema and may not
 // get one.
 void PrepareDatabase(const dbsession::Location& where, const appserver::Options& options) {
@@ -27,6 +28,8 @@ void PrepareDatabase(const dbsession::Location& where, const appserver::Options&
     if (!options.initDb) throw std::runtime_error("the database has no schema; start once with --init-db");
     dbsession::CreateSchema(*session);
     spdlog::info("schema created");
+  } else {
+    dbsession::AddMissingTables(*session);
   }
   if (options.demo) {
     if (dbsession::HasData(*session)) {

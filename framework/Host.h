@@ -13,6 +13,7 @@ struct HostSettings {
   std::string token;                 // shared secret of the application server
   bool tls = false;                  // TLS to the application server
   std::string caFile;                // PEM authorities for its certificate; empty: the system's
+  int callTimeout = 30;              // seconds a call waits for its answer
   std::string user = "ate";          // login name sent with the handshake
   bool moduFili = false;             // the installation is bound to one branch
   std::string filiProc = "0001";     // the branch the host runs under

@@ -23,6 +23,8 @@ TNetConnection::TNetConnection(toolkit::Component* owner) : Component(owner) {}
 
 TNetConnection::~TNetConnection() = default;
 
+std::chrono::milliseconds TNetConnection::CallTimeout() { return std::chrono::seconds(framework::Host().callTimeout); }
+
 void TNetConnection::SetCallObserver(CallObserver* observer) { Observer() = observer; }
 
 std::string TNetConnection::ConnectFailure(const std::string& reason) const {
@@ -44,6 +46,7 @@ bool TNetConnection::Open(std::string& failure) {
     rpc::ClientOptions options;
     options.tls = framework::Host().tls;
     options.caFile = framework::Host().caFile;
+    options.callTimeout = CallTimeout();
     auto client = std::make_unique<rpc::Client>(host_, static_cast<std::uint16_t>(port_), options);
     client->Connect(serverName_, framework::Host().user, framework::Host().token);
     client_ = std::move(client);
@@ -95,8 +98,10 @@ ServerAnswer TNetConnection::Call(const std::string& method, const std::vector<r
     // which may point it elsewhere.
     client_.reset();
     connected_ = false;
-    return ServerAnswer::Failure(0, "Falha na comunicação com o servidor de aplicação " + host_ + ":" +
-                                        std::to_string(port_) + "\n" + e.what());
+    ServerAnswer failure = ServerAnswer::Failure(0, "Falha na comunicação com o servidor de aplicação " + host_ +
+                                                        ":" + std::to_string(port_) + "\n" + e.what());
+    failure.answerLost = dynamic_cast<const rpc::AnswerLost*>(&e) != nullptr;
+    return failure;
   }
 }
 

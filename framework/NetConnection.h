@@ -2,6 +2,7 @@
 // The screen's connection to the application server: a named server on a
 // host and port, connected on demand, through which every remote method is
 // called.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -52,9 +53,13 @@ class TNetConnection : public toolkit::Component {
 
   // Calls a remote method and returns its answer; never throws for a
   // refusal of the server or a failure of the network, which come back as a
-  // failed answer. A closed connection is connected first (BeforeConnect
-  // runs again); a failed connect is the call's failed answer.
+  // failed answer (answerLost when the request had gone out whole). A
+  // closed connection is connected first (BeforeConnect runs again); a
+  // failed connect is the call's failed answer.
   ServerAnswer Call(const std::string& method, const std::vector<rpc::Param>& params);
+
+  // How long a call waits for its answer: the host's CallTimeout.
+  static std::chrono::milliseconds CallTimeout();
 
   static void SetCallObserver(CallObserver* observer);
 

@@ -13,6 +13,9 @@ struct ServerAnswer {
   std::string byrefJson;   // JSON array of by-reference values, or empty
   int code = 0;            // when not ok: the server's error code, 0 for a transport failure
   std::string message;     // when not ok: the text shown to the user
+  // When not ok: the request reached the server whole but its answer never
+  // came back, so the server may have carried it out.
+  bool answerLost = false;
 
   static ServerAnswer Success(std::string result, std::string byref = {});
   static ServerAnswer Failure(int code, std::string message);

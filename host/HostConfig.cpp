@@ -9,6 +9,9 @@ namespace host {
 
 namespace {
 
+// An hour: longer is no longer a time-out anybody waits for.
+constexpr int kMaxCallTimeout = 3600;
+
 framework::HostSettings Defaults() {
   framework::HostSettings s;
   s.webUrl = "127.0.0.1";
@@ -29,6 +32,7 @@ void WriteDefaults(const QString& file) {
   ini.setValue("Server/Token", QString());
   ini.setValue("Server/TLS", d.tls);
   ini.setValue("Server/CAFile", QString());
+  ini.setValue("Server/CallTimeout", d.callTimeout);
   ini.setValue("Branch/ModuFili", d.moduFili);
   ini.setValue("Branch/FiliProc", QString::fromStdString(d.filiProc));
   ini.setValue("Product/DBPict", QString::fromStdString(d.dbPict));
@@ -60,6 +64,11 @@ HostConfig LoadConfig(const std::string& path) {
   s.token = Text(ini, "Server/Token", "");
   s.tls = ini.value("Server/TLS", d.tls).toBool();
   s.caFile = Text(ini, "Server/CAFile", "");
+  const int callTimeout = ini.value("Server/CallTimeout", d.callTimeout).toInt(&ok);
+  if (!ok || callTimeout < 1 || callTimeout > kMaxCallTimeout)
+    throw std::runtime_error(path + ": [Server] CallTimeout deve estar entre 1 e " + std::to_string(kMaxCallTimeout) +
+                             " segundos");
+  s.callTimeout = callTimeout;
   s.moduFili = ini.value("Branch/ModuFili", d.moduFili).toBool();
   s.filiProc = Text(ini, "Branch/FiliProc", d.filiProc);
   s.dbPict = Text(ini, "Product/DBPict", d.dbPict);

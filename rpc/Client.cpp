@@ -76,6 +76,7 @@ struct Client::Impl {
 
   int fd = -1;
   std::uint64_t nextId = 1;
+  bool sentWhole = false;  // the last Exchange's request went out entirely
   FrameDecoder decoder;
   std::string out;
   std::vector<char> in;
@@ -275,7 +276,9 @@ struct Client::Impl {
     out.clear();
     AppendFrame(out, request, options.maxFrame);  // too long: nothing sent, the connection stays
     const Clock::time_point deadline = After(options.callTimeout);
+    sentWhole = false;
     SendAll(out, deadline, call);
+    sentWhole = true;
     std::optional<std::string> payload;
     for (;;) {
       try {
@@ -324,7 +327,15 @@ Reply Client::Call(std::string_view method, const std::vector<Param>& params) {
   const std::string id = std::to_string(c.nextId);
   const std::string request = EncodeRequest(id, method, params);  // bad argument: nothing sent
   ++c.nextId;
-  Response r = c.Exchange(id, request, method);
+  Response r;
+  try {
+    r = c.Exchange(id, request, method);
+  } catch (const TransportError& e) {
+    // A frame sent in part is never read by the server; one sent whole may
+    // have been carried out.
+    if (c.sentWhole) throw AnswerLost(e.what());
+    throw;
+  }
   if (!r.ok) throw RpcError(r.code, r.message, std::move(r.dataJson));
   return std::move(r.reply);
 }

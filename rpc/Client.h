@@ -40,7 +40,8 @@ class Client {
 
   // Sends one request and waits for its answer. Throws RpcError when the
   // server answers with an error, TransportError when the connection fails
-  // or the answer does not come in time; the connection is then dropped and
+  // or the answer does not come in time (AnswerLost once the request went
+  // out whole); the connection is then dropped and
   // the next call opens it again (with the handshake) before sending.
   // Throws std::logic_error when Connect was never called.
   Reply Call(std::string_view method, const std::vector<Param>& params);

@@ -27,6 +27,7 @@ enum ErrorCode : int {
   kConflict = 1001,          // row changed or removed by another user
   kRuleViolated = 1002,      // duplicate or overlapping range, bounds
   kUnknownReference = 1003,  // flight, service
+  kSaveTooLate = 1004,       // an identified save past its deadline or given up: nothing stored
   kStorageFailure = 1500,
 };
 
@@ -49,6 +50,14 @@ class RpcError : public std::runtime_error {
 class TransportError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// A TransportError after the request went out whole: its answer did not
+// come in time, the connection broke or the answer was unreadable. The
+// server may have carried the request out.
+class AnswerLost : public TransportError {
+ public:
+  using TransportError::TransportError;
 };
 
 // One argument: null, a boolean, a number, a string, or an object or array

@@ -143,7 +143,33 @@ void AppServerProcess::Stop() {
   Reap();
 }
 
+void AppServerProcess::Stall() {
+  if (!Running()) throw std::logic_error("the application server does not run");
+  if (stalled_) throw std::logic_error("the application server is stalled already");
+  if (kill(pid_, SIGSTOP) != 0) throw std::runtime_error(Errno("SIGSTOP"));
+  // Until every thread has stopped, one could still take a request that is
+  // sent next.
+  int status = 0;
+  pid_t seen;
+  while ((seen = waitpid(pid_, &status, WUNTRACED)) < 0 && errno == EINTR) {
+  }
+  if (seen == pid_ && !WIFSTOPPED(status)) {
+    pid_ = -1;
+    throw std::runtime_error("the application server ended instead of stalling" + LogTail());
+  }
+  stalled_ = true;
+}
+
+void AppServerProcess::Resume() {
+  if (!stalled_) throw std::logic_error("the application server is not stalled");
+  if (kill(pid_, SIGCONT) != 0) throw std::runtime_error(Errno("SIGCONT"));
+  stalled_ = false;
+}
+
 void AppServerProcess::Reap() {
+  // A stopped process holds SIGTERM until it runs again.
+  if (stalled_) kill(pid_, SIGCONT);
+  stalled_ = false;
   kill(pid_, SIGTERM);
   const auto deadline = std::chrono::steady_clock::now() + kStopGrace;
   int status = 0;

@@ -17,6 +17,11 @@ std::string FormatParam(const rpc::Param& param) {
 }
 
 void CallRecorder::Called(const std::string& method, const std::vector<rpc::Param>& params) {
+  if (armed_ && armed_->method == method) {
+    const std::function<void()> action = std::move(armed_->action);
+    armed_.reset();
+    action();
+  }
   ++counts_[method];
   std::vector<std::string> args;
   args.reserve(params.size());
@@ -33,6 +38,10 @@ std::optional<std::vector<std::string>> CallRecorder::LastArguments(const std::s
   const auto it = last_.find(method);
   if (it == last_.end()) return std::nullopt;
   return it->second;
+}
+
+void CallRecorder::BeforeNextCall(std::string method, std::function<void()> action, int line) {
+  armed_ = Armed{std::move(method), std::move(action), line};
 }
 
 }  // namespace scenario

@@ -4,6 +4,7 @@
 // (strings as they are, numbers as in ValueFormat.h, null as empty, change
 // logs as their JSON text).
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -24,9 +25,23 @@ class CallRecorder : public framework::CallObserver {
   std::optional<std::vector<std::string>> LastArguments(const std::string& method) const;
   void Reset() { counts_.clear(); }
 
+  // Runs action once, just before the next call of method goes out. One at
+  // a time; line is the script line that asked for it.
+  void BeforeNextCall(std::string method, std::function<void()> action, int line);
+  // The line that asked for an action still waiting for its call, 0 when
+  // none; and that call's method.
+  int ArmedLine() const { return armed_ ? armed_->line : 0; }
+  std::string ArmedMethod() const { return armed_ ? armed_->method : std::string(); }
+
  private:
+  struct Armed {
+    std::string method;
+    std::function<void()> action;
+    int line = 0;
+  };
   std::map<std::string, int> counts_;
   std::map<std::string, std::vector<std::string>> last_;
+  std::optional<Armed> armed_;
 };
 
 std::string FormatParam(const rpc::Param& param);

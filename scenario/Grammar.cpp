@@ -35,6 +35,8 @@ std::vector<VerbRule> Build() {
       {"close", {}, {}, 0, "close"},
       {"server stop", {}, {}, 0, "server stop"},
       {"server start", {}, {}, 0, "server start"},
+      {"server stall", {}, kName, 0, "server stall | server stall METHOD"},
+      {"server resume", {}, {}, 0, "server resume"},
       // checks
       {"expect message", {{ArgKind::TextOrStar}}, {}, 0, "expect message \"text\" | expect message *"},
       {"expect no message", {}, {}, 0, "expect no message"},

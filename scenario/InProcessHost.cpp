@@ -20,6 +20,14 @@ std::string Lower(std::string text) {
   return text;
 }
 
+int ParseCallTimeout(const std::string& value) {
+  int seconds = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  if (value.empty() || ec != std::errc() || end != value.data() + value.size() || seconds < 1 || seconds > 3600)
+    throw std::invalid_argument("CallTimeout must be a whole number of seconds from 1 to 3600, not '" + value + "'");
+  return seconds;
+}
+
 int ParsePort(const std::string& value) {
   int port = 0;
   const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
@@ -68,9 +76,11 @@ void InProcessHost::Configure(const std::string& key, const std::string& value) 
     host.token = value;
   } else if (k == "user") {
     host.user = value;
+  } else if (k == "calltimeout") {
+    host.callTimeout = ParseCallTimeout(value);
   } else {
     throw std::invalid_argument("unknown host setting '" + key +
-                                "' (ModuFili, FiliProc, DBPict, WebURL, WebPort, Token, User)");
+                                "' (ModuFili, FiliProc, DBPict, WebURL, WebPort, Token, User, CallTimeout)");
   }
 }
 

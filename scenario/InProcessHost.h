@@ -27,8 +27,9 @@ class InProcessHost {
   InProcessHost& operator=(const InProcessHost&) = delete;
 
   // One host setting: ModuFili (true/false), FiliProc, DBPict, WebURL,
-  // WebPort, Token (names not case-sensitive). Throws std::invalid_argument
-  // for an unknown key or a bad value.
+  // WebPort, Token, User, CallTimeout (seconds, 1 to 3600; names not
+  // case-sensitive). Throws std::invalid_argument for an unknown key or a
+  // bad value.
   static void Configure(const std::string& key, const std::string& value);
 
   // Opens the general database and makes it the host's data module.

@@ -60,8 +60,11 @@ std::string RandomToken() {
 }
 
 // Fails with what the script left undone: a message nobody checked, an
-// answer or pick nobody asked for.
-void CheckLeftovers(const ScenarioDialogs& dialogs) {
+// answer or pick nobody asked for, a stall whose call never came.
+void CheckLeftovers(const ScenarioDialogs& dialogs, const CallRecorder& calls) {
+  if (calls.ArmedLine())
+    throw ScriptFailure{"server stall waited for a call of " + calls.ArmedMethod() + " that never came",
+                        calls.ArmedLine()};
   if (!dialogs.Unchecked().empty()) {
     const auto& m = dialogs.Unchecked().front();
     throw ScriptFailure{"message left unchecked: " + Quote(m.text), m.line};
@@ -101,6 +104,7 @@ class World {
 
   Context& GetContext() { return *context_; }
   const ScenarioDialogs& Dialogs() const { return dialogs_; }
+  const CallRecorder& Calls() const { return calls_; }
 
   // Throws the first failure of the take-down, after doing all of it.
   void TakeDown() {
@@ -159,7 +163,7 @@ void RunChecked(const std::filesystem::path& file, const RunnerOptions& options)
   World world(file, options);
   Executor executor(world.GetContext(), script);
   executor.RunAll();
-  CheckLeftovers(world.Dialogs());
+  CheckLeftovers(world.Dialogs(), world.Calls());
   try {
     world.TakeDown();
   } catch (const std::exception& e) {

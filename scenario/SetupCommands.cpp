@@ -1,5 +1,6 @@
 // Set-up, answers, the database behind the screen's back and the server's
-// life: host, seed, sql, answer, pick, server stop|start, reset calls.
+// life: host, seed, sql, answer, pick, server stop|start|stall|resume,
+// reset calls.
 
 #include <fstream>
 #include <sstream>
@@ -62,6 +63,31 @@ void ServerStart(Context& context, const Command&) {
   context.server.Start();
 }
 
+// Now, or as the screen sends its next call of a method: that call then
+// goes out to a server that does not answer, as one hung in the middle of
+// it would.
+void ServerStall(Context& context, const Command& command) {
+  if (!context.server.Running()) Fail("server stall: the application server is not running");
+  if (context.server.Stalled()) Fail("server stall: the application server is stalled already");
+  if (command.args.size() > 1) Fail("server stall: at most one method");
+  if (const int armed = context.calls.ArmedLine())
+    Fail("server stall: a stall before " + context.calls.ArmedMethod() + " is waiting already (line " +
+         std::to_string(armed) + ")");
+  if (command.args.empty()) return context.server.Stall();
+  AppServerProcess& server = context.server;
+  context.calls.BeforeNextCall(
+      command.args[0].text,
+      [&server] {
+        if (server.Running() && !server.Stalled()) server.Stall();
+      },
+      command.line);
+}
+
+void ServerResume(Context& context, const Command&) {
+  if (!context.server.Stalled()) Fail("server resume: the application server is not stalled");
+  context.server.Resume();
+}
+
 void ResetCalls(Context& context, const Command&) { context.calls.Reset(); }
 
 }  // namespace
@@ -74,6 +100,8 @@ void AddSetupHandlers(HandlerTable& table) {
                 {"pick", Pick},
                 {"server stop", ServerStop},
                 {"server start", ServerStart},
+                {"server stall", ServerStall},
+                {"server resume", ServerResume},
                 {"reset calls", ResetCalls}});
 }
 

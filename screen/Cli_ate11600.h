@@ -212,10 +212,16 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void cdsQtdePropServicoAfterEdit(toolkit::DataSet& dataSet);
   // Every unsaved range change is dropped; the airline controls unlock.
   void cdsQtdePropServicoAfterCancel(toolkit::DataSet& dataSet);
+  // Before the range list takes a change (insert, edit, delete), a save
+  // whose answer was lost is settled first (SettleLostSave); settling
+  // drops the change begun, after its message, and a stored one reloads
+  // both lists on the same service and range.
+  void cdsQtdePropServicoBeforeChange(toolkit::DataSet& dataSet);
   // Sends the change log (SetQtdePropServico, "Atualizando Servidor..."),
   // merges it, refreshes the cached PROPSERVICO lookups, reloads both
   // lists and returns to the same service and range, in one repaint. A
-  // failed send is shown and propagates; the change stays in the log.
+  // failed send is shown and propagates; the change stays in the log. A
+  // send whose answer was lost is settled with the server (SaveWithIdentity).
   void cdsQtdePropServicoAfterPost(toolkit::DataSet& dataSet);
   // Leaving a column of a new range checks its upper bound, not required.
   void dbgQtdePropServicoColExit(toolkit::Control& sender);
@@ -237,7 +243,9 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // Confirm: a pending range is posted first when the range grid has the
   // focus; then the base screen's confirm.
   void sbtConfirmarClick(toolkit::Control& sender) override;
-  // Verify: both lists read again, on the first service.
+  // Verify: a save whose answer was lost is settled first (a save not
+  // stored keeps its change on the screen and ends the verify); then both
+  // lists read again, on the first service.
   void sbtVerificarClick(toolkit::Control& sender) override;
   // Delete, after Yes: in the service grid the service with all its
   // ranges, in the range grid the current range; sent at once, the list
@@ -311,6 +319,23 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // The send sequence: true when there was something to send.
   bool SendRangeChanges();
   void ReloadServices();
+  // Verify, then back on the service and the range, the commands set anew.
+  void ReturnTo(const std::vector<toolkit::Variant>& service, const std::vector<toolkit::Variant>& range);
+  // Saves whose answer was lost (save_settlement.cpp).
+  // Sends the change log with a fresh identity and deadline. Returns when
+  // its changes are stored: answered so, or the answer lost and the server
+  // says so. Otherwise the failure is shown and the operation aborted with
+  // the changes kept in the log. A save still unsettled is settled instead.
+  void SaveWithIdentity();
+  // Asks the server what became of lostSave_ and tells the user. Stored:
+  // forgotten, its changes merged, the airline controls unlocked, and
+  // returns. Not stored: forgotten, the log kept; no answer: kept for the
+  // next try; both abort after their message.
+  void SettleLostSave();
+  // SettleLostSave with the local cache refreshed; nothing without a lost
+  // save.
+  void SettlePendingSave();
+  std::optional<std::string> lostSave_;  // identity of the save whose answer was lost
   void ReloadAndReturn(const std::vector<toolkit::Variant>& service);
   void DeleteService();
   void DeleteRange();

@@ -27,6 +27,7 @@ void TfrmPropPass::sbtConfirmarClick(toolkit::Control& sender) {
 }
 
 void TfrmPropPass::sbtVerificarClick(toolkit::Control& /*sender*/) {
+  SettlePendingSave();
   ReloadServices();
   LoadAnswer(*cdsQtdePropServico,
              server::GetQtdePropServico(*netPropPass, qryFilialCDFILIAL->AsString(), cdsCompanhiaCDCIA->AsString(),

@@ -105,6 +105,9 @@ void TfrmPropPass::BindDataSetHandlers() {
   cdsQtdePropServico->AfterInsert = [this](D& d) { cdsQtdePropServicoAfterInsert(d); };
   cdsQtdePropServico->AfterEdit = [this](D& d) { cdsQtdePropServicoAfterEdit(d); };
   cdsQtdePropServico->AfterCancel = [this](D& d) { cdsQtdePropServicoAfterCancel(d); };
+  for (auto* before : {&cdsQtdePropServico->BeforeInsert, &cdsQtdePropServico->BeforeEdit,
+                       &cdsQtdePropServico->BeforeDelete})
+    *before = [this](D& d) { cdsQtdePropServicoBeforeChange(d); };
   cdsQtdePropServico->AfterPost = [this](D& d) { cdsQtdePropServicoAfterPost(d); };
   AttachRangeStateChange();
 }

@@ -1,5 +1,6 @@
 // The screen's message catalogue, in msgPadrao. The texts are the
-// screen's own, double blanks, backslash and missing full stop included.
+// screen's own, double blanks, backslash and missing full stop included;
+// the Grav_ keys came with the settling of saves whose answer was lost.
 #include "screen/Cli_ate11600.h"
 
 namespace {
@@ -53,6 +54,15 @@ const Entry kMessages[] = {
     {"Prop_Em_Edicao", "Confirme ou cancele a proporção em edição antes de trocar de serviço."},
     {"QTSERVICO_faixa", "A quantidade do serviço deve estar entre 0 e 99999."},
     {"Serv_Completo", "O serviço já tem proporção até 9999 passageiros; altere ou exclua a última faixa."},
+    // A save whose answer was lost, once settled (or not yet).
+    {"Grav_Gravada",
+     "A alteração enviada ao servidor foi gravada, embora a resposta não tenha chegado a tempo. Os dados foram "
+     "recarregados."},
+    {"Grav_Nao_Gravada", "A alteração enviada ao servidor não foi gravada: ele não a concluiu a tempo."},
+    {"Grav_Na_Tela", "Ela continua na tela: confirme-a novamente ou cancele-a."},
+    {"Grav_Incerta",
+     "Não foi possível confirmar se a alteração foi gravada: o servidor de aplicação não respondeu. Isso será "
+     "verificado quando a conexão voltar."},
 };
 
 }  // namespace

@@ -22,7 +22,7 @@ bool TfrmPropPass::SendRangeChanges() {
   if (cdsQtdePropServico->ChangeCount() <= 0) return false;
   framework::ActiveShowAvi(this, 1, msgPadrao->Msg("Atual_Server"));
   try {
-    framework::CheckResultServ(server::SetQtdePropServico(*netPropPass, cdsQtdePropServico->DeltaJson()), true, 0);
+    SaveWithIdentity();
   } catch (...) {
     framework::DeactiveShowAvi(this);
     throw;
@@ -41,6 +41,10 @@ void TfrmPropPass::cdsQtdePropServicoAfterPost(toolkit::DataSet& /*dataSet*/) {
                                             cdsQtdePropServicoQTPAXATE->AsString()};
   if (SendRangeChanges()) framework::AtualizaLocalCache({"PROPSERVICO"});
   SetEditLock(true);
+  ReturnTo(service, range);
+}
+
+void TfrmPropPass::ReturnTo(const std::vector<toolkit::Variant>& service, const std::vector<toolkit::Variant>& range) {
   sbtVerificarClick(*sbtVerificar);
   cdsPropServico->Locate(kServiceKeyFields, service, toolkit::loCaseInsensitive);
   cdsQtdePropServico->Locate("QTPAXDE;QTPAXATE", range, toolkit::loCaseInsensitive);

@@ -62,6 +62,15 @@ framework::ServerAnswer SetQtdePropServico(framework::TNetConnection& net, const
   return net.Call("SetQtdePropServico", {Param::Json(deltaJson)});
 }
 
+framework::ServerAnswer SetQtdePropServico(framework::TNetConnection& net, const std::string& deltaJson,
+                                           const std::string& saveId, double deadlineMs) {
+  return net.Call("SetQtdePropServico", {Param::Json(deltaJson), S(saveId), Param::Number(deadlineMs)});
+}
+
+framework::ServerAnswer GetSituacaoGravacao(framework::TNetConnection& net, const std::string& saveId) {
+  return net.Call("GetSituacaoGravacao", {S(saveId)});
+}
+
 framework::ServerAnswer GetValidaServ(framework::TNetConnection& net, const std::string& service,
                                       const std::string& branch, const std::string& airline,
                                       const std::string& flight, const std::string& leg) {

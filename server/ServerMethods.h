@@ -27,6 +27,14 @@ framework::ServerAnswer GetQtdePropServico(framework::TNetConnection& net, const
                                            const std::string& flight, const std::string& leg);
 // deltaJson: the change log's wire form (ClientDataSet::DeltaJson).
 framework::ServerAnswer SetQtdePropServico(framework::TNetConnection& net, const std::string& deltaJson);
+// The same save with an identity and a deadline (wall-clock milliseconds
+// since 1970): the server stores it only before the deadline, and
+// GetSituacaoGravacao tells later what became of it.
+framework::ServerAnswer SetQtdePropServico(framework::TNetConnection& net, const std::string& deltaJson,
+                                           const std::string& saveId, double deadlineMs);
+// What became of the save with that identity: one row, IDSITUACAO "G"
+// stored or "D" not stored (and now never to be).
+framework::ServerAnswer GetSituacaoGravacao(framework::TNetConnection& net, const std::string& saveId);
 framework::ServerAnswer GetValidaServ(framework::TNetConnection& net, const std::string& service,
                                       const std::string& branch, const std::string& airline,
                                       const std::string& flight, const std::string& leg);

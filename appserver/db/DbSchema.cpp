@@ -1,5 +1,8 @@
 #include "appserver/db/DbSchema.h"
 
+#include <cctype>
+#include <string>
+
 #include "appserver/db/DbSession.h"
 #include "appserver/db/SqlScript.h"
 
@@ -19,6 +22,26 @@ void RunInTransaction(soci::session& session, std::string_view script) {
   }
 }
 
+// Upper-cased, with every run of blanks made one space.
+std::string Normalized(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (std::isspace(static_cast<unsigned char>(c))) {
+      if (!out.empty() && out.back() != ' ') out += ' ';
+    } else {
+      out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+  }
+  return out;
+}
+
+bool IsAddition(std::string_view statement) {
+  const std::string text = Normalized(statement);
+  for (std::string_view prefix : {"CREATE TABLE IF NOT EXISTS ", "CREATE INDEX IF NOT EXISTS "})
+    if (text.compare(0, prefix.size(), prefix) == 0) return true;
+  return false;
+}
+
 }  // namespace
 
 bool HasSchema(soci::session& session) {
@@ -35,6 +58,22 @@ bool HasSchema(soci::session& session) {
 }
 
 void CreateSchema(soci::session& session) { RunInTransaction(session, SchemaSql()); }
+
+void AddMissingTables(soci::session& session) {
+  const Dialect dialect = DialectOf(session);
+  std::string additions;
+  for (const ScriptStatement& st : SplitScript(SchemaSql())) {
+    if (st.only && *st.only != dialect) continue;
+    if (IsAddition(st.text)) additions += st.text + ";\n";
+  }
+  try {
+    RunInTransaction(session, additions);
+  } catch (const ScriptError&) {
+    // Two servers starting at once on PostgreSQL may both find a table
+    // missing and one of them then fails to create it; by now it is there.
+    RunInTransaction(session, additions);
+  }
+}
 
 bool HasData(soci::session& session) {
   int count = 0;

@@ -20,6 +20,12 @@ bool HasSchema(soci::session& session);
 // there, for one); nothing is created then.
 void CreateSchema(soci::session& session);
 
+// Runs, in one transaction, the statements of the schema written CREATE
+// TABLE / CREATE INDEX IF NOT EXISTS: what was added to the schema after
+// older databases were made from it. Harmless on a database that has them.
+// Throws ScriptError when a statement fails; nothing is added then.
+void AddMissingTables(soci::session& session);
+
 // True when any branch or airline is stored.
 bool HasData(soci::session& session);
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "rpc/Server.h"
 
@@ -24,6 +25,9 @@ class Backend {
   // Another server with the same methods on the same database; port 0
   // takes any free port.
   std::unique_ptr<rpc::Server> StartServer(std::uint16_t port = 0);
+  // One request handled as those servers handle it, for a test's own
+  // server that changes what goes back.
+  rpc::Dispatcher::Outcome Handle(std::string_view request, rpc::Session& session);
 
  private:
   Backend();

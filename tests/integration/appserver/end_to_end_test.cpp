@@ -81,6 +81,25 @@ TEST(AppServerProcess, NoSchemaWithoutInitDbIsAClearStartUpError) {
   EXPECT_NE(ServerProcess::RunToExit({"--listen", "nonsense"}, &output), 0);
 }
 
+// A database made before saves carried an identity: the server adds the
+// table at start-up, without --init-db, and identified saves work on it.
+TEST(AppServerProcess, AddsToAnOlderDatabaseTheTableOfSettledSaves) {
+  TempDir dir;
+  { ServerProcess first(Args(dir, {"--init-db", "--demo"})); }
+  {
+    auto s = dbsession::Open({dbsession::Dialect::Sqlite, (dir.Path() / "var" / "ate.db").string()});
+    *s << "DROP TABLE ATE_GRAVACAO";
+  }
+  ServerProcess server(Args(dir));
+  rpc::Client client("127.0.0.1", server.Port());
+  client.Connect(kServer, "ana", "");
+  const double later = 1e15;  // far beyond any clock of this century
+  client.Call("SetQtdePropServico", {rpc::Param::Json(kInsert), rpc::Param::String("f00d"), rpc::Param::Number(later)});
+  const json settled = json::parse(client.Call("GetSituacaoGravacao", Texts({"f00d"})).resultJson);
+  EXPECT_EQ(settled["rows"], json::parse(R"([["f00d","G"]])"));
+  EXPECT_EQ(Count(dir, "SELECT COUNT(*) FROM PROPSERVICO_LOG"), 1);
+}
+
 json Request(int id, const std::string& method, json params) {
   return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", std::move(params)}};
 }

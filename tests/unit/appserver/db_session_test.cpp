@@ -124,6 +124,31 @@ TEST_P(SchemaTest, CreatedOnceAllOrNothing) {
   EXPECT_TRUE(dbsession::HasSchema(db->Side()));
 }
 
+// A database made before a table was added to the schema gets it at the
+// server's start; one that has it is left as it is.
+TEST_P(SchemaTest, TablesAddedToTheSchemaAreAddedToAnOlderDatabase) {
+  auto db = Make(TestDatabase::Content::Fixture);
+  ASSERT_TRUE(db);
+  const int ranges = db->Count("SELECT COUNT(*) FROM PROPSERVICO");
+  db->Side() << "INSERT INTO ATE_GRAVACAO (IDGRAVACAO, IDSITUACAO, DTGRAVACAO) VALUES ('kept', 'G', "
+                "'2024-05-01 10:00:00.000')";
+  dbsession::AddMissingTables(db->Side());
+  EXPECT_EQ(db->Count("SELECT COUNT(*) FROM ATE_GRAVACAO"), 1);
+  db->Side() << "DROP TABLE ATE_GRAVACAO";
+  dbsession::AddMissingTables(db->Side());
+  dbsession::AddMissingTables(db->Side());
+  EXPECT_EQ(db->Count("SELECT COUNT(*) FROM ATE_GRAVACAO"), 0);
+  db->Side() << "INSERT INTO ATE_GRAVACAO (IDGRAVACAO, IDSITUACAO, DTGRAVACAO) VALUES ('x', 'D', "
+                "'2024-05-01 10:00:00.000')";
+  EXPECT_THROW(db->Side() << "INSERT INTO ATE_GRAVACAO (IDGRAVACAO, IDSITUACAO, DTGRAVACAO) VALUES ('x', 'G', "
+                             "'2024-05-01 10:00:00.000')",
+               soci::soci_error);
+  EXPECT_THROW(db->Side() << "INSERT INTO ATE_GRAVACAO (IDGRAVACAO, IDSITUACAO, DTGRAVACAO) VALUES ('y', 'X', "
+                             "'2024-05-01 10:00:00.000')",
+               soci::soci_error);
+  EXPECT_EQ(db->Count("SELECT COUNT(*) FROM PROPSERVICO"), ranges);
+}
+
 TEST_P(SchemaTest, LogIdsAreGenerated) {
   auto db = Make(TestDatabase::Content::Fixture);
   ASSERT_TRUE(db);

@@ -2,6 +2,9 @@
 // calls, refusals, a server that is not there, and reconnecting.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+
 #include "framework/NetConnection.h"
 #include "framework_fixture.h"
 #include "rpc/Dispatcher.h"
@@ -153,6 +156,32 @@ TEST_F(NetConnection, DroppedServerIsReportedThenReconnected) {
   EXPECT_FALSE(net.Connected());
   StartServer(livePort);
   EXPECT_TRUE(net.Call("Echo", {rpc::Param::String("y")}).ok);
+}
+
+// A call that got out but whose answer did not come within the host's
+// CallTimeout may have been carried out: it is told apart from a call that
+// never left.
+TEST_F(NetConnection, AnAnswerLateBeyondTheHostsTimeoutIsLostNotRefused) {
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  dispatcher.Add("Slow", [released](const rpc::Request&, rpc::Session&) {
+    released.wait_for(std::chrono::seconds(10));
+    return rpc::Reply{};
+  });
+  framework::Host().callTimeout = 1;
+  framework::ServerAnswer late = net.Call("Slow", {});
+  release.set_value();
+  EXPECT_FALSE(late.ok);
+  EXPECT_TRUE(late.answerLost);
+  EXPECT_EQ(late.code, 0);
+  EXPECT_NE(late.message.find("1000 ms"), std::string::npos) << late.message;
+  EXPECT_FALSE(net.Connected());
+
+  EXPECT_FALSE(net.Call("Refuse", {}).answerLost);
+  server.reset();
+  framework::ServerAnswer unsent = net.Call("Echo", {rpc::Param::String("x")});
+  EXPECT_FALSE(unsent.ok);
+  EXPECT_FALSE(unsent.answerLost) << unsent.message;
 }
 
 }  // namespace

@@ -521,6 +521,32 @@ TEST(Client, CallTimeOutDropsTheConnectionAndTheNextCallReopens) {
   EXPECT_EQ(h.handshakes, 2);
 }
 
+// Only a request that went out whole may have been carried out by the
+// server; the caller settles such a call instead of calling it failed.
+TEST(Client, OnlyARequestSentWholeCanHaveLostItsAnswer) {
+  std::uint16_t closedPort;
+  {
+    Harness gone;
+    gone.Start();
+    closedPort = gone.Port();
+  }
+  Harness h;
+  h.Start(Options(2));
+  ClientOptions co;
+  co.callTimeout = 200ms;
+  auto c = h.NewClient(co);
+  EXPECT_THROW(c->Call("Sleep", {Param::Number(1500)}), rpc::AnswerLost);
+  Client unreachable("127.0.0.1", closedPort);
+  EXPECT_THROW(unreachable.Connect(kServer, "ana", kToken), TransportError);
+  try {
+    unreachable.Call("Double", {Param::Number(1)});
+    FAIL() << "connected to nothing";
+  } catch (const rpc::AnswerLost& e) {
+    ADD_FAILURE() << "nothing was sent, yet: " << e.what();
+  } catch (const TransportError&) {
+  }
+}
+
 TEST(Client, ErrorAnswersRaiseRpcError) {
   Harness h;
   h.Start();

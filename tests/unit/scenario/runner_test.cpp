@@ -230,6 +230,30 @@ TEST_F(Runner, TheServerStopsAndStartsOnItsPort) {
   ExpectFail("server start\n", 1, "running already");
 }
 
+// A stalled server takes the call and never answers it until resumed; a
+// script may stall it now or as the screen sends a given call, and one
+// that ends with the server stalled still ends, and passes.
+TEST_F(Runner, TheServerStallsAndResumes) {
+  ExpectPass(
+      "host CallTimeout=1\n"
+      "open\n"
+      "server stall GetQtdePropServico\n"
+      "click btnChamar\n"
+      "expect calls GetQtdePropServico 1\n"
+      "server resume\n"
+      "click btnChamar\n"
+      "server stall\n"
+      "server resume\n"
+      "server stall\n");
+  ExpectFail("server resume\n", 1, "not stalled");
+  ExpectFail("server stall\nserver stall\n", 2, "stalled already");
+  ExpectFail("server stall GetMaiorPax\nserver stall\n", 2, "waiting already (line 1)");
+  ExpectFail("open\nserver stall GetMaiorPax\nclick btnChamar\n", 2, "GetMaiorPax that never came");
+  ExpectFail("server stall A B\n", 1, "at most one");
+  ExpectFail("server stop\nserver stall\n", 2, "not running");
+  ExpectFail("host CallTimeout=0\n", 1, "CallTimeout");
+}
+
 TEST_F(Runner, EachScriptGetsAFreshDatabase) {
   ExpectPass(
       "expect db \"SELECT COUNT(*) FROM FILIAL\" \"0\"\n"
