@@ -25,7 +25,9 @@ void TfrmPropPass::EmptyGridsOffHeader() {
   if (!emptied) return;
   // The commands follow the empty lists: nothing is left to alter, delete
   // or print, and Include waits for the header to be left.
-  dtsPadraoStateChange(*dtsPadrao);
+  // The grids themselves stay as they were, so that either can still be
+  // clicked to leave the header.
+  ApplyCommandRule();
   if (ActiveControl() == dbgQtdePropServico) HabilitaBotoes();
   if (panPlaVooCia->Contains(ActiveControl())) {
     sbtIncluir->SetEnabled(false);
