@@ -274,6 +274,9 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // True when no open row holds typed values, or the user agreed to drop
   // them ("Cancelar operação?").
   bool MayDropOpenRows() const;
+  // After a failed or unsettled save: the command rule of the grid in use,
+  // with Cancelar on while range changes wait in the log.
+  void ShowUnsentChanges();
 
  private:
   void BuildHeader();

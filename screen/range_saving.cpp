@@ -25,6 +25,7 @@ bool TfrmPropPass::SendRangeChanges() {
     SaveWithIdentity();
   } catch (...) {
     framework::DeactiveShowAvi(this);
+    ShowUnsentChanges();
     throw;
   }
   framework::DeactiveShowAvi(this);

@@ -69,6 +69,10 @@ void TfrmPropPass::SaveWithIdentity() {
 
 void TfrmPropPass::SettleLostSave() {
   const SaveFate fate = save_settlement::FateOf(server::GetSituacaoGravacao(*netPropPass, *lostSave_), *lostSave_);
+  struct Commands {
+    TfrmPropPass& form;
+    ~Commands() { form.ShowUnsentChanges(); }
+  } commands{*this};
   switch (fate) {
     case SaveFate::Unknown:
       // Still unsettled: asked again by the next save, change or verify.

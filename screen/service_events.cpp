@@ -64,6 +64,11 @@ void TfrmPropPass::cdsPropServicoCDSERVICOChange(toolkit::Field& sender) {
 
 void TfrmPropPass::dtsPadraoStateChange(toolkit::DataSource& sender) {
   TfrmPadraoGrid::dtsPadraoStateChange(sender);
+  // Range changes whose save failed can be dropped from either grid.
+  if (cdsQtdePropServico->Active() && cdsQtdePropServico->ChangeCount() > 0) {
+    sbtCancelar->SetEnabled(true);
+    mnuCancelar->SetEnabled(true);
+  }
   ApplyCodeColumnRule();
   dbgQtdePropServico->SetEnabled(!cdsPropServico->IsEmpty());
   const toolkit::DataSetState state = dtsPadrao->State();

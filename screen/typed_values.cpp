@@ -74,3 +74,13 @@ void TfrmPropPass::sbtSairClick(toolkit::Control& sender) {
   if (TypedUnsaved() && !Confirmed(*msgMensagensPadroes, "Canc")) return;
   TfrmPadraoGrid::sbtSairClick(sender);
 }
+
+void TfrmPropPass::ShowUnsentChanges() {
+  if (ActiveControl() == dbgQtdePropServico)
+    HabilitaBotoes();
+  else if (ActiveControl() == dbgPadrao)
+    ApplyCommandRule();
+  if (!cdsQtdePropServico->Active() || cdsQtdePropServico->ChangeCount() == 0) return;
+  sbtCancelar->SetEnabled(true);
+  mnuCancelar->SetEnabled(true);
+}
