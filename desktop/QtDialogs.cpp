@@ -54,7 +54,9 @@ std::unique_ptr<QMessageBox> QtDialogs::ConfirmBox(std::string_view text, QWidge
                                            QMessageBox::Yes | QMessageBox::No, parent);
   box->button(QMessageBox::Yes)->setText(QObject::tr("Sim"));
   box->button(QMessageBox::No)->setText(QObject::tr("Não"));
-  box->setDefaultButton(QMessageBox::Yes);
+  // Every confirmation here deletes or drops something: a hurried Return
+  // must not.
+  box->setDefaultButton(QMessageBox::No);
   box->setEscapeButton(QMessageBox::No);
   return box;
 }

@@ -249,7 +249,7 @@ TEST_F(QtDialogsMessages, ErrorAndInformationBoxesCarryTheirTitleIconAndText) {
   EXPECT_EQ(info->standardButtons(), QMessageBox::Ok);
 }
 
-TEST_F(QtDialogsMessages, ConfirmationAsksSimOrNaoWithSimTheDefault) {
+TEST_F(QtDialogsMessages, ConfirmationAsksSimOrNaoWithNaoTheDefault) {
   auto box = QtDialogs::ConfirmBox("Excluir o registro?", nullptr);
   EXPECT_EQ(box->windowTitle(), "Confirmação");
   EXPECT_EQ(box->icon(), QMessageBox::Question);
@@ -258,7 +258,7 @@ TEST_F(QtDialogsMessages, ConfirmationAsksSimOrNaoWithSimTheDefault) {
   ASSERT_NE(box->button(QMessageBox::No), nullptr);
   EXPECT_EQ(box->button(QMessageBox::Yes)->text(), "Sim");
   EXPECT_EQ(box->button(QMessageBox::No)->text(), "Não");
-  EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+  EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::No));
   EXPECT_EQ(box->escapeButton(), box->button(QMessageBox::No));
 }
 
@@ -269,6 +269,9 @@ TEST_F(QtDialogsMessages, ConfirmAnswersWhatWasClicked) {
   EXPECT_FALSE(dialogs.Confirm("Continuar?"));
   WhenModal<QMessageBox>([](QMessageBox& b) { QTest::keyClick(&b, Qt::Key_Escape); });
   EXPECT_FALSE(dialogs.Confirm("Continuar?"));
+  // Return at once, as a hurried person does, answers "Não".
+  WhenModal<QMessageBox>([](QMessageBox& b) { QTest::keyClick(&b, Qt::Key_Return); });
+  EXPECT_FALSE(dialogs.Confirm("Excluir registro?"));
 }
 
 // --- wait indicator -------------------------------------------------------------
