@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <exception>
+#include <string_view>
 
 #include "desktop/FormView.h"
 #include "desktop/QtDialogs.h"
@@ -20,7 +21,8 @@ struct Options {
   bool openScreen = false;
 };
 
-Options ParseOptions(const QApplication& app) {
+// Processes the command line: --help prints the usage and ends the program.
+Options ParseOptions(const QCoreApplication& app) {
   QCommandLineParser parser;
   parser.setApplicationDescription("Host of the passenger-proportion screen");
   parser.addHelpOption();
@@ -29,6 +31,16 @@ Options ParseOptions(const QApplication& app) {
   parser.addOption({"open", "Open the screen at start-up."});
   parser.process(app);
   return {parser.value("config"), parser.value("module"), parser.isSet("open")};
+}
+
+// The usage needs no display: asked for, it is printed before any window
+// system is opened.
+bool AsksForHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-?") return true;
+  }
+  return false;
 }
 
 int Run(QApplication& app, const Options& options) {
@@ -59,6 +71,12 @@ int Run(QApplication& app, const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AsksForHelp(argc, argv)) {
+    QCoreApplication app(argc, argv);
+    app.setApplicationName("ate-host");
+    ParseOptions(app);  // prints the usage and exits
+    return 0;
+  }
   QApplication app(argc, argv);
   app.setApplicationName("ate-host");
   const Options options = ParseOptions(app);
