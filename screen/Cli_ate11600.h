@@ -277,6 +277,8 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // After a failed or unsettled save: the command rule of the grid in use,
   // with Cancelar on while range changes wait in the log.
   void ShowUnsentChanges();
+  // Range changes whose save failed or is unsettled, still in the log.
+  bool UnsentRangeChanges() const;
 
  private:
   void BuildHeader();
@@ -358,6 +360,9 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void OnHeaderFlight();
   bool RangeTyped() const;
   void RefuseFullService();
+  // Yes to the catalogue's confirmation of that key.
+  static bool Confirmed(const framework::TMessages& messages, const char* key);
+  static constexpr double kMaxPassengers = 9999;  // highest upper bound of a range
   // Range grid focused with the service grid's exit held off (a move off a
   // service is under way there).
   void FocusRangeGrid(toolkit::Field& field);

@@ -5,13 +5,9 @@
 #include "framework/LocalCache.h"
 #include "screen/Cli_ate11600.h"
 
-namespace {
-
-bool Confirmed(const framework::TMessages& messages, const char* key) {
+bool TfrmPropPass::Confirmed(const framework::TMessages& messages, const char* key) {
   return messages.ShowMsg(key, framework::mtConfirmation, framework::mbYes | framework::mbNo, 0) == toolkit::mrYes;
 }
-
-}  // namespace
 
 void TfrmPropPass::sbtExcluirClick(toolkit::Control& /*sender*/) {
   const std::string active = ActiveControlName();
@@ -53,7 +49,7 @@ void TfrmPropPass::sbtCancelarClick(toolkit::Control& /*sender*/) {
   }
   // A change whose save was refused is still in the log: dropped as a
   // cancelled row's would be, and the list shows what is stored again.
-  if (cdsQtdePropServico->Active() && cdsQtdePropServico->ChangeCount() > 0) {
+  if (UnsentRangeChanges()) {
     cdsQtdePropServico->CancelUpdates();
     SetEditLock(true);
     ReloadAndReturn(service);

@@ -2,7 +2,6 @@
 // of another context are emptied as soon as the header changes, the
 // airline rows are put back after a cancelled pick list, and what is saved
 // takes its airline, flight and leg from the header's own row.
-#include <cctype>
 #include <stdexcept>
 
 #include "screen/Cli_ate11600.h"
@@ -47,18 +46,6 @@ void TfrmPropPass::btpSgCompanhiaCancelPesq(toolkit::Control& /*sender*/) {
   airlineBeforePick_.reset();
 }
 
-namespace {
-
-bool SameText(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
-}  // namespace
-
 void TfrmPropPass::OnHeaderFlight() {
   const std::string airline = medSgCia->Text();
   const std::string flight = medNrVoo->Text();
@@ -66,18 +53,12 @@ void TfrmPropPass::OnHeaderFlight() {
   // No flight in the header yet: nothing can be stored, the server
   // refuses blank keys.
   if (airline.empty() || flight.empty()) return;
-  auto onIt = [&] {
-    return cdsCompanhia->Active() && !cdsCompanhia->IsEmpty() && SameText(cdsCompanhiaSGCIA->AsString(), airline) &&
-           cdsCompanhiaNRVOO->AsString() == flight && cdsCompanhiaCDTRECHO->AsString() == leg;
-  };
-  if (onIt()) return;
+  static constexpr const char* kHeaderRow = "SGCIA;NRVOO;CDTRECHO";
   const std::vector<toolkit::Variant> key{airline, flight, leg};
-  if (cdsCompanhia->Active() &&
-      cdsCompanhia->Locate("SGCIA;NRVOO;CDTRECHO", key, toolkit::loCaseInsensitive) && onIt())
-    return;
+  if (cdsCompanhia->Active() && cdsCompanhia->Locate(kHeaderRow, key, toolkit::loCaseInsensitive)) return;
   std::string noFlightFilter, noLegFilter;
   LoadAnswer(*cdsCompanhia, server::GetCompanhia(*netPropPass, airline, "", edtfilial->Text(), flight,
                                                  noFlightFilter, leg, noLegFilter));
-  if (!onIt())
+  if (!cdsCompanhia->Locate(kHeaderRow, key, toolkit::loCaseInsensitive))
     throw std::logic_error("The server has no airline row for " + airline + " flight " + flight + " leg " + leg);
 }

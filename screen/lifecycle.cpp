@@ -129,7 +129,7 @@ void TfrmPropPass::HabilitaBotoes() {
   const bool editing = toolkit::InEditMode(s);
   const bool rows = browse && !cdsQtdePropServico->IsEmpty();
   // Changes whose save was refused stay in the log: they can be dropped.
-  const bool unsent = cdsQtdePropServico->Active() && cdsQtdePropServico->ChangeCount() > 0;
+  const bool unsent = UnsentRangeChanges();
   mnuCancelar->SetEnabled(editing || unsent);
   mnuConfirmar->SetEnabled(editing);
   mnuAlterar->SetEnabled(rows);

@@ -15,7 +15,6 @@ std::string WithArgument(std::string text, const std::string& argument) {
   return text;
 }
 
-constexpr std::int64_t kMaxPassengers = 9999;
 constexpr double kMaxQuantity = 99999;
 
 }  // namespace
@@ -35,7 +34,7 @@ void TfrmPropPass::Vd_QtPaxAte(bool obligatory) {
   if (cdsQtdePropServicoQTPAXDE->AsFloat() > cdsQtdePropServicoQTPAXATE->AsFloat())
     RefuseRange(*cdsQtdePropServicoQTPAXATE, msgPadrao->Msg("PAXDE>PAXATE"));
   // Compared as typed: a number too big for an integer is still too big.
-  if (cdsQtdePropServicoQTPAXATE->AsFloat() > static_cast<double>(kMaxPassengers))
+  if (cdsQtdePropServicoQTPAXATE->AsFloat() > kMaxPassengers)
     RefuseRange(*cdsQtdePropServicoQTPAXATE, msgPadrao->Msg("QTPAXATE_space"));
 }
 

@@ -15,8 +15,6 @@ std::string Upper(std::string text) {
   return text;
 }
 
-constexpr double kMaxPassengers = 9999;
-
 }  // namespace
 
 // A range above 9999 passengers can never be stored: rather than open one,

@@ -65,7 +65,7 @@ void TfrmPropPass::cdsPropServicoCDSERVICOChange(toolkit::Field& sender) {
 void TfrmPropPass::dtsPadraoStateChange(toolkit::DataSource& sender) {
   TfrmPadraoGrid::dtsPadraoStateChange(sender);
   // Range changes whose save failed can be dropped from either grid.
-  if (cdsQtdePropServico->Active() && cdsQtdePropServico->ChangeCount() > 0) {
+  if (UnsentRangeChanges()) {
     sbtCancelar->SetEnabled(true);
     mnuCancelar->SetEnabled(true);
   }

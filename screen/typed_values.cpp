@@ -21,10 +21,6 @@ class ExitHeldOff {
   toolkit::Control::NotifyEvent saved_;
 };
 
-bool Confirmed(const framework::TMessages& messages, const char* key) {
-  return messages.ShowMsg(key, framework::mtConfirmation, framework::mbYes | framework::mbNo, 0) == toolkit::mrYes;
-}
-
 }  // namespace
 
 bool TfrmPropPass::RangeTyped() const {
@@ -42,7 +38,7 @@ bool TfrmPropPass::OpenRowTyped() const {
 }
 
 bool TfrmPropPass::TypedUnsaved() const {
-  return OpenRowTyped() || (cdsQtdePropServico->Active() && cdsQtdePropServico->ChangeCount() > 0);
+  return OpenRowTyped() || UnsentRangeChanges();
 }
 
 bool TfrmPropPass::MayDropOpenRows() const { return !OpenRowTyped() || Confirmed(*msgMensagensPadroes, "Canc"); }
@@ -80,7 +76,11 @@ void TfrmPropPass::ShowUnsentChanges() {
     HabilitaBotoes();
   else if (ActiveControl() == dbgPadrao)
     ApplyCommandRule();
-  if (!cdsQtdePropServico->Active() || cdsQtdePropServico->ChangeCount() == 0) return;
+  if (!UnsentRangeChanges()) return;
   sbtCancelar->SetEnabled(true);
   mnuCancelar->SetEnabled(true);
+}
+
+bool TfrmPropPass::UnsentRangeChanges() const {
+  return cdsQtdePropServico->Active() && cdsQtdePropServico->ChangeCount() > 0;
 }
