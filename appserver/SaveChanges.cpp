@@ -170,6 +170,8 @@ class Saver {
     Begin();
     try {
       if (identity && !ClaimSave(c_, identity->id, now_)) return Rollback();  // stored already: not twice
+      // Early, so a save already too late does no work; again just before
+      // the commit, which is the check that counts.
       if (identity) CheckDeadline(*identity);
       log_.reserve(changes.size());
       for (std::size_t i = 0; i < changes.size(); ++i) Apply(changes[i], i);
