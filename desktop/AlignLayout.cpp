@@ -17,7 +17,10 @@ struct Free {
   int Height() const { return std::max(0, bottom - top); }
 };
 
-Rect TakeEdge(Free& free, const toolkit::Control& c) {
+int Scaled(int value, double scale) { return static_cast<int>(value * scale + 0.5); }
+
+Rect TakeEdge(Free& free, const toolkit::Control& c, double sx) {
+  const int width = Scaled(c.Width(), sx);
   switch (c.Align()) {
     case Align::alTop: {
       Rect r{free.left, free.top, free.Width(), std::min(c.Height(), free.Height())};
@@ -30,22 +33,43 @@ Rect TakeEdge(Free& free, const toolkit::Control& c) {
       return {free.left, free.bottom, free.Width(), h};
     }
     case Align::alLeft: {
-      Rect r{free.left, free.top, std::min(c.Width(), free.Width()), free.Height()};
+      Rect r{free.left, free.top, std::min(width, free.Width()), free.Height()};
       free.left += r.width;
       return r;
     }
     case Align::alRight: {
-      const int w = std::min(c.Width(), free.Width());
+      const int w = std::min(width, free.Width());
       free.right -= w;
       return {free.right, free.top, w, free.Height()};
     }
-    default: return {c.Left(), c.Top(), c.Width(), c.Height()};
+    default: return {Scaled(c.Left(), sx), c.Top(), width, c.Height()};
+  }
+}
+
+// Nearer its edge first: the order in which edge-aligned children are
+// placed (alNone and client children are not compared).
+bool NearerEdge(const toolkit::Control* a, const toolkit::Control* b) {
+  if (a->Align() != b->Align()) return false;
+  switch (a->Align()) {
+    case Align::alTop: return a->Top() < b->Top();
+    case Align::alBottom: return a->Top() > b->Top();
+    case Align::alLeft: return a->Left() < b->Left();
+    case Align::alRight: return a->Left() > b->Left();
+    default: return false;
   }
 }
 
 }  // namespace
 
-std::vector<Placement> LayOut(const toolkit::Container& container, int width, int height) {
+std::vector<toolkit::Control*> EdgeOrder(const toolkit::Container& container, toolkit::Align edge) {
+  std::vector<toolkit::Control*> members;
+  for (toolkit::Control* child : container.Children())
+    if (child->Visible() && child->Align() == edge) members.push_back(child);
+  std::stable_sort(members.begin(), members.end(), NearerEdge);
+  return members;
+}
+
+std::vector<Placement> LayOut(const toolkit::Container& container, int width, int height, double scaleX) {
   // A page control shows its active page over the whole of it.
   if (auto* pages = dynamic_cast<const toolkit::PageControl*>(&container)) {
     if (toolkit::TabSheet* page = pages->ActivePage(); page && page->Visible()) return {{page, {0, 0, width, height}}};
@@ -53,15 +77,20 @@ std::vector<Placement> LayOut(const toolkit::Container& container, int width, in
   }
   Free free{0, 0, width, height};
   std::vector<Placement> placed;
-  std::vector<toolkit::Control*> clients;
+  std::vector<toolkit::Control*> clients, edges;
   for (toolkit::Control* child : container.Children()) {
     if (!child->Visible()) continue;
-    if (child->Align() == Align::alClient) {
-      clients.push_back(child);
-      continue;
-    }
-    placed.push_back({child, TakeEdge(free, *child)});
+    (child->Align() == Align::alClient ? clients : edges).push_back(child);
   }
+  // Children of one edge trade places among themselves; the edges keep
+  // their child order with each other.
+  for (Align edge : {Align::alTop, Align::alBottom, Align::alLeft, Align::alRight}) {
+    const std::vector<toolkit::Control*> members = EdgeOrder(container, edge);
+    std::size_t next = 0;
+    for (toolkit::Control*& slot : edges)
+      if (slot->Align() == edge) slot = members[next++];
+  }
+  for (toolkit::Control* child : edges) placed.push_back({child, TakeEdge(free, *child, scaleX)});
   // Client-aligned children share what the edges left over.
   for (toolkit::Control* child : clients) placed.push_back({child, {free.left, free.top, free.Width(), free.Height()}});
   return placed;

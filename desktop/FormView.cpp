@@ -1,6 +1,7 @@
 // Building the widgets of a form from its component tree.
 #include "desktop/FormView.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QToolButton>
 
 #include "desktop/GridView.h"
+#include "desktop/SplitterHandle.h"
 #include "toolkit/controls/Button.h"
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/Container.h"
@@ -22,15 +24,23 @@
 
 namespace desktop {
 
+namespace {
+
+constexpr double kMaxScale = 1.6;
+
+}  // namespace
+
 FormView::FormView(toolkit::Form& form, QWidget* parent) : QWidget(parent), form_(&form), client_(new QWidget(this)) {
   setAttribute(Qt::WA_DeleteOnClose, false);
   setWindowTitle(QString::fromStdString(form.Caption()));
   BuildMenu();
   widgets_[&form] = client_;
   controls_[client_] = &form;
+  scaleX_ = MeasureScale();
   Build(form, client_);
   form.AddObserver(this);
   toolkit::Application::Instance().AddObserver(this);
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { QtFocusChanged(now); });
   resize(sizeHint());
   SyncAll();
 }
@@ -47,7 +57,50 @@ QWidget* FormView::WidgetOf(const toolkit::Control* control) const {
 
 QSize FormView::sizeHint() const {
   const int menu = menuBar_ ? menuBar_->sizeHint().height() : 0;
-  return {form_ ? form_->Width() : 400, (form_ ? form_->Height() : 300) + menu};
+  return {form_ ? static_cast<int>(form_->Width() * scaleX_ + 0.5) : 400, (form_ ? form_->Height() : 300) + menu};
+}
+
+// The form was drawn for a narrower font than most desktops use: widen it
+// just enough for its longest caption, the same for every control so that
+// what lines up still lines up.
+double FormView::MeasureScale() const {
+  double scale = 1.0;
+  auto visit = [&](auto&& self, const toolkit::Container& container) -> void {
+    for (toolkit::Control* child : container.Children()) {
+      if (auto* inner = dynamic_cast<const toolkit::Container*>(child)) self(self, *inner);
+      if (auto* grid = dynamic_cast<toolkit::DBGrid*>(child)) scale = std::max(scale, GridScale(*grid));
+      const bool label = dynamic_cast<toolkit::Label*>(child) != nullptr;
+      const bool button = dynamic_cast<toolkit::Button*>(child) != nullptr;
+      const std::string text = label ? child->Text() : child->Caption();
+      if ((!label && !button) || text.empty() || child->Width() <= 0) continue;
+      QFont f = font();
+      f.setBold(child->Bold());
+      const int need = QFontMetrics(f).horizontalAdvance(QString::fromStdString(text)) + (button ? 14 : 4);
+      scale = std::max(scale, static_cast<double>(need) / child->Width());
+    }
+  };
+  if (form_) visit(visit, *form_);
+  return std::min(scale, kMaxScale);
+}
+
+// A grid of fixed width must show every column title whole: the least
+// scale at which its columns, scaled or as wide as their titles, fit.
+double FormView::GridScale(const toolkit::DBGrid& grid) const {
+  if (grid.Align() == toolkit::Align::alClient || grid.Width() <= 0) return 1.0;  // it grows with the window
+  QFont bold = font();
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  const int frame = (grid.Options() & toolkit::dgIndicator ? 14 : 0) + 6;
+  double scale = 1.0;
+  for (; scale < kMaxScale; scale += 0.02) {
+    int total = frame;
+    for (int c = 0; c < grid.ColumnCount(); ++c) {
+      const int title = metrics.horizontalAdvance(QString::fromStdString(grid.Columns(c).Title())) + 14;
+      total += std::max(static_cast<int>(grid.Columns(c).Width() * scale + 0.5), title);
+    }
+    if (total <= grid.Width() * scale) break;
+  }
+  return scale;
 }
 
 void FormView::Build(toolkit::Container& container, QWidget* parentWidget) {
@@ -65,8 +118,11 @@ void FormView::Watch(QWidget* widget, toolkit::Control& control) {
   widget->setFocusPolicy(Qt::NoFocus);  // the toolkit decides where the focus goes
   widget->installEventFilter(this);
   if (auto* view = qobject_cast<GridView*>(widget)) {
-    controls_[view->viewport()] = &control;
-    view->viewport()->installEventFilter(this);
+    view->SetScaleX(scaleX_);
+    for (QWidget* part : {view->viewport(), static_cast<QWidget*>(view->Editor())}) {
+      controls_[part] = &control;
+      part->installEventFilter(this);
+    }
   }
 }
 
@@ -86,16 +142,15 @@ QWidget* FormView::MakeWidget(toolkit::Control& control, QWidget* parent) {
   if (dynamic_cast<toolkit::Label*>(c) || dynamic_cast<toolkit::DBText*>(c)) return new QLabel(parent);
   if (dynamic_cast<toolkit::Button*>(c)) {
     auto* button = new QToolButton(parent);
-    connect(button, &QToolButton::clicked, this, [c] { toolkit::input::Click(*c); });
+    // The button never takes the focus, but Qt may have moved it anyway.
+    connect(button, &QToolButton::clicked, this, [this, c] {
+      toolkit::input::Click(*c);
+      SyncFocus();
+    });
     return button;
   }
   if (dynamic_cast<toolkit::DBNavigator*>(c)) return MakeNavigator(control, parent);
-  if (dynamic_cast<toolkit::Splitter*>(c)) {
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::VLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-  }
+  if (auto* splitter = dynamic_cast<toolkit::Splitter*>(c)) return new SplitterHandle(*splitter, scaleX_, parent);
   auto* frame = new QFrame(parent);
   if (dynamic_cast<toolkit::Panel*>(c)) frame->setFrameShape(QFrame::StyledPanel);
   return frame;
@@ -131,8 +186,15 @@ void FormView::BuildMenu() {
     QMenu* sub = menuBar_->addMenu(QString::fromStdString(top->Caption()));
     actions_[top] = sub->menuAction();
     for (toolkit::MenuItem* item : top->Items()) {
+      if (item->Caption() == "-") {
+        sub->addSeparator();
+        continue;
+      }
       QAction* action = sub->addAction(QString::fromStdString(item->Caption()));
-      connect(action, &QAction::triggered, this, [item] { toolkit::input::Click(*item); });
+      connect(action, &QAction::triggered, this, [this, item] {
+        toolkit::input::Click(*item);
+        SyncFocus();
+      });
       actions_[item] = action;
     }
   }
@@ -146,6 +208,7 @@ void FormView::Forget(toolkit::Control& control) {
     grids_.at(grid)->Detach();
     grids_.erase(grid);
   }
+  if (auto* handle = qobject_cast<SplitterHandle*>(widget)) handle->Detach();
   widgets_.erase(&control);
   controls_.erase(widget);
   widget->disconnect(this);
@@ -156,6 +219,7 @@ void FormView::Forget(toolkit::Control& control) {
 // The form is going: nothing of it may be reached from a widget again.
 void FormView::DetachAll() {
   for (auto& [grid, view] : grids_) view->Detach();
+  for (auto* handle : findChildren<SplitterHandle*>()) handle->Detach();
   grids_.clear();
   widgets_.clear();
   controls_.clear();

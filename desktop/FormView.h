@@ -2,7 +2,11 @@
 // A toolkit form rendered with Qt widgets, one widget per control, built
 // from the form's component tree. The widgets only show the toolkit's
 // state: every key, click and choice goes back through the toolkit's input
-// layer, and the Qt focus follows the form's active control.
+// layer, and the Qt focus follows the form's active control, whatever Qt
+// did with it meanwhile (a click on a button, a dialog closing).
+//
+// The form's horizontal measures are widened by one factor, when the font
+// on screen needs it, so that every caption fits (ScaleX).
 #include <QWidget>
 #include <unordered_map>
 
@@ -35,8 +39,12 @@ class FormView : public QWidget, public toolkit::ControlObserver, public toolkit
   toolkit::Form* Form() const { return form_; }
   // The widget showing the control, or nullptr.
   QWidget* WidgetOf(const toolkit::Control* control) const;
-  // The form's client size: its own bounds, below the menu bar.
+  // The form's client size: its own bounds, widened by ScaleX, below the
+  // menu bar.
   QSize sizeHint() const override;
+  // Screen pixels per unit of the form's widths: the least that fits every
+  // label and button caption (1 to 1.6).
+  double ScaleX() const { return scaleX_; }
 
   void ControlChanged(toolkit::Control& control, toolkit::Change what) override;
   void MenuChanged(toolkit::MenuItem& item) override;
@@ -69,6 +77,11 @@ class FormView : public QWidget, public toolkit::ControlObserver, public toolkit
   void LayOut(const toolkit::Container& container, QWidget* widget);
   bool HandleKey(QEvent* event);
   bool HandleMouse(toolkit::Control& control, QObject* watched, QEvent* event);
+  bool HandleEditMouse(toolkit::Control& control, QObject* watched, QEvent* event);
+  void QtFocusChanged(QWidget* now);
+  QWidget* FocusTarget() const;
+  double MeasureScale() const;
+  double GridScale(const toolkit::DBGrid& grid) const;
   void Forget(toolkit::Control& control);
   void DetachAll();
 
@@ -81,6 +94,8 @@ class FormView : public QWidget, public toolkit::ControlObserver, public toolkit
   std::unordered_map<const toolkit::DBGrid*, GridView*> grids_;
   bool stale_ = false;  // changes skipped while repainting was suspended
   bool syncingFocus_ = false;
+  double scaleX_ = 1.0;
+  int dragAnchor_ = -1;  // where a mouse selection in an entry started
 };
 
 }  // namespace desktop

@@ -1,6 +1,9 @@
 // What a person does to the widgets of a form, handed to the toolkit's
 // input layer.
 #include <QComboBox>
+#include <QLineEdit>
+#include <algorithm>
+#include <cstdlib>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -27,6 +30,8 @@ bool FormView::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: return HandleKey(event);
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: return HandleMouse(*it->second, watched, event);
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease: return HandleEditMouse(*it->second, watched, event);
     case QEvent::FocusIn:
       // Qt moved the focus on its own (window activation): put it back.
       if (!syncingFocus_) SyncFocus();
@@ -63,9 +68,29 @@ bool FormView::HandleMouse(toolkit::Control& control, QObject* watched, QEvent* 
   if (!control.Focusable()) return false;  // buttons click through their signal
   if (dbl) toolkit::input::DblClick(control);
   else toolkit::input::Focus(control);
+  if (!dbl) HandleEditMouse(control, watched, event);
   SyncFocus();
   // A combo box still opens its list; the choice comes back as a choice.
   return !(qobject_cast<QComboBox*>(static_cast<QWidget*>(watched)) && control.Focused());
+}
+
+// A click in a focused entry places the caret where it points; dragging
+// selects from there.
+bool FormView::HandleEditMouse(toolkit::Control& control, QObject* watched, QEvent* event) {
+  auto* edit = dynamic_cast<toolkit::Edit*>(&control);
+  auto* line = qobject_cast<QLineEdit*>(static_cast<QWidget*>(watched));
+  auto* mouse = static_cast<QMouseEvent*>(event);
+  if (!edit || !line || !edit->Focused()) return false;
+  if (event->type() == QEvent::MouseButtonRelease) {
+    dragAnchor_ = -1;
+    return true;
+  }
+  const int at = line->cursorPositionAt(mouse->position().toPoint());
+  if (event->type() == QEvent::MouseButtonPress) dragAnchor_ = at;
+  else if (dragAnchor_ < 0 || !(mouse->buttons() & Qt::LeftButton)) return true;
+  toolkit::input::SelectText(*edit, std::min(dragAnchor_, at), std::abs(at - dragAnchor_));
+  SyncFocus();
+  return true;
 }
 
 }  // namespace desktop

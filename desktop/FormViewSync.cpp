@@ -1,5 +1,7 @@
 // Keeping the widgets of a form in step with its controls.
+#include <QApplication>
 #include <QComboBox>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -80,7 +82,10 @@ void FormView::Sync(toolkit::Control& control, toolkit::Change what) {
   if (!widget) return;
   auto* grid = dynamic_cast<toolkit::DBGrid*>(&control);
   switch (what) {
-    case Change::Focus: return SyncFocus();
+    case Change::Focus:
+      // The grid losing the focus dims its row, the one taking it selects.
+      for (auto& [g, view] : grids_) view->SyncCurrent();
+      return SyncFocus();
     case Change::Bounds:
     case Change::Visible:
       SyncLook(control, widget);
@@ -89,7 +94,10 @@ void FormView::Sync(toolkit::Control& control, toolkit::Change what) {
     case Change::GridData: return grids_.at(grid)->ReloadData();
     case Change::GridRow:
     case Change::GridColumn: return grids_.at(grid)->SyncCurrent();
-    case Change::GridCell: return grids_.at(grid)->RowTextChanged();
+    case Change::GridCell:
+      // The cell editor shows or hides: the focus goes with it.
+      grids_.at(grid)->RowTextChanged();
+      return SyncFocus();
     case Change::WindowState: emit WindowStateChanged(); return;
     case Change::Repaint: update(); return;
     case Change::Text:
@@ -111,6 +119,8 @@ void FormView::SyncText(toolkit::Control& control, QWidget* widget) {
     if (edit->SelLength() > 0) line->setSelection(edit->SelStart(), edit->SelLength());
     else line->setCursorPosition(edit->SelStart());
     line->setReadOnly(edit->ReadOnly());
+    // No caret where nothing can be typed.
+    line->setCursor(edit->ReadOnly() ? Qt::ArrowCursor : Qt::IBeamCursor);
   } else if (auto* combo = dynamic_cast<toolkit::ComboBox*>(&control)) {
     auto* box = static_cast<QComboBox*>(widget);
     const QSignalBlocker quiet(box);
@@ -154,7 +164,9 @@ void FormView::SyncLook(toolkit::Control& control, QWidget* widget) {
 void FormView::SyncAction(toolkit::MenuItem& item) {
   auto it = actions_.find(&item);
   if (it == actions_.end()) return;
-  it->second->setText(Qt(item.Caption()));
+  const std::string hint = item.KeyHint();
+  // Qt shows what follows a tab as the item's key, right-aligned.
+  it->second->setText(Qt(item.Caption()) + (hint.empty() ? QString() : QStringLiteral("\t") + Qt(hint)));
   it->second->setEnabled(item.Enabled());
   it->second->setVisible(item.Visible());
 }
@@ -163,9 +175,30 @@ void FormView::SyncAction(toolkit::MenuItem& item) {
 void FormView::SyncFocus() {
   if (!form_ || syncingFocus_) return;
   syncingFocus_ = true;
-  QWidget* target = WidgetOf(form_->ActiveControl());
-  if (target && target != client_) target->setFocus(Qt::OtherFocusReason);
+  QWidget* target = FocusTarget();
+  if (target && target != client_ && QApplication::focusWidget() != target) target->setFocus(Qt::OtherFocusReason);
   syncingFocus_ = false;
+}
+
+// The widget of the active control; for a grid whose cell is being typed
+// into, the cell editor, so that its caret shows.
+QWidget* FormView::FocusTarget() const {
+  QWidget* target = WidgetOf(form_->ActiveControl());
+  if (auto* grid = qobject_cast<GridView*>(target); grid && grid->Editor()->isVisibleTo(grid)) return grid->Editor();
+  return target;
+}
+
+// Qt gave its focus to this form's window itself (a click on a button
+// focuses the sub-window, which keeps it after a dialog): keys would no
+// longer reach the toolkit's focused control, so it takes the focus back.
+// Once the event loop is free again: the window's own handling of the
+// change must end first, or the two would hand the focus back and forth.
+void FormView::QtFocusChanged(QWidget* now) {
+  if (!form_ || syncingFocus_ || !(now == this || now == parentWidget())) return;
+  QTimer::singleShot(0, this, [this] {
+    QWidget* now = QApplication::focusWidget();
+    if (form_ && (now == this || now == parentWidget())) SyncFocus();
+  });
 }
 
 void FormView::resizeEvent(QResizeEvent* event) {
@@ -181,7 +214,7 @@ void FormView::LayOutAll() {
 }
 
 void FormView::LayOut(const toolkit::Container& container, QWidget* widget) {
-  for (const Placement& p : desktop::LayOut(container, widget->width(), widget->height())) {
+  for (const Placement& p : desktop::LayOut(container, widget->width(), widget->height(), scaleX_)) {
     QWidget* child = WidgetOf(p.control);
     if (!child) continue;
     child->setGeometry(p.rect.left, p.rect.top, p.rect.width, p.rect.height);

@@ -1,6 +1,10 @@
 #include "desktop/GridModel.h"
 
+#include <QBrush>
+#include <QColor>
+
 #include "toolkit/controls/DBGrid.h"
+#include "toolkit/data/Field.h"
 
 namespace desktop {
 
@@ -12,8 +16,22 @@ int GridModel::columnCount(const QModelIndex& parent) const { return parent.isVa
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || !grid_) return {};
-  if (role == Qt::DisplayRole) return QString::fromStdString(grid_->CellText(index.row(), index.column()));
-  return {};
+  switch (role) {
+    case Qt::DisplayRole: return QString::fromStdString(grid_->CellText(index.row(), index.column()));
+    case Qt::TextAlignmentRole: return QVariant::fromValue(Alignment(index.column()));
+    case Qt::BackgroundRole:
+      // The grid without the focus still shows where its cursor is, dimmed.
+      if (!grid_->Focused() && index.row() == grid_->Row()) return QBrush(QColor(0, 0, 0, 28));
+      return {};
+    default: return {};
+  }
+}
+
+Qt::Alignment GridModel::Alignment(int column) const {
+  const toolkit::Field* field = grid_ && column < grid_->ColumnCount() ? grid_->Columns(column).Field() : nullptr;
+  // Numbers line up on their units, as in the printed report.
+  const bool number = field && field->DataType() == packet::FieldType::Float;
+  return (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -1,6 +1,7 @@
 #pragma once
 // The rows of a data grid for a QTableView: cell texts and column titles
-// read through the grid, never moving the dataset's cursor.
+// read through the grid, never moving the dataset's cursor. Numbers are
+// right-aligned; the current row of a grid without the focus is shaded.
 #include <QAbstractTableModel>
 
 namespace toolkit {
@@ -26,6 +27,8 @@ class GridModel : public QAbstractTableModel {
   void RowChanged(int row);
   // The grid is going: from now on the model is empty.
   void Detach();
+  // Where a cell's text sits: numbers to the right.
+  Qt::Alignment Alignment(int column) const;
 
  private:
   toolkit::DBGrid* grid_;

@@ -1,6 +1,10 @@
 #include "desktop/GridView.h"
 
 #include <QHeaderView>
+#include <algorithm>
+#include <vector>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QToolButton>
 
 #include "desktop/GridModel.h"
@@ -10,7 +14,9 @@
 namespace desktop {
 
 GridView::GridView(toolkit::DBGrid& grid, QWidget* parent)
-    : QTableView(parent), grid_(&grid), model_(new GridModel(grid, this)), ellipsis_(new QToolButton(viewport())) {
+    : QTableView(parent), grid_(&grid), model_(new GridModel(grid, this)),
+      ellipsis_(new QToolButton(viewport())),
+      editor_(new QLineEdit(viewport())) {
   setModel(model_);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -24,6 +30,18 @@ GridView::GridView(toolkit::DBGrid& grid, QWidget* parent)
   connect(ellipsis_, &QToolButton::clicked, this, [this] {
     if (grid_) toolkit::input::EditButton(*grid_);
   });
+  // Keys reach the editor only to be handed to the grid: it never edits
+  // on its own.
+  editor_->setReadOnly(true);
+  editor_->setFrame(false);
+  editor_->setFocusPolicy(Qt::NoFocus);
+  editor_->hide();
+  for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})
+    connect(bar, &QScrollBar::valueChanged, this, [this] {
+      if (!grid_) return;
+      PlaceEllipsis();
+      PlaceEditor();
+    });
   ReloadLayout();
 }
 
@@ -31,6 +49,7 @@ void GridView::Detach() {
   grid_ = nullptr;
   model_->Detach();
   ellipsis_->hide();
+  editor_->hide();
 }
 
 void GridView::ReloadLayout() {
@@ -38,8 +57,49 @@ void GridView::ReloadLayout() {
   model_->Reload();
   horizontalHeader()->setVisible((grid_->Options() & toolkit::dgTitles) != 0);
   verticalHeader()->setVisible((grid_->Options() & toolkit::dgIndicator) != 0);
-  for (int c = 0; c < grid_->ColumnCount(); ++c) setColumnWidth(c, grid_->Columns(c).Width());
+  FitColumns();
   SyncCurrent();
+}
+
+int GridView::TitleWidth(int column) const {
+  // The current column's title is drawn bold: measure it so.
+  QFont bold = horizontalHeader()->font();
+  bold.setBold(true);
+  return QFontMetrics(bold).horizontalAdvance(QString::fromStdString(grid_->Columns(column).Title())) + 14;
+}
+
+// The grid's widths, scaled, each at least its title; when they pass the
+// room there is, the columns with the most to spare give it back first.
+void GridView::FitColumns() {
+  const int count = grid_->ColumnCount();
+  std::vector<int> widths(count), titles(count);
+  int total = 0;
+  for (int c = 0; c < count; ++c) {
+    titles[c] = TitleWidth(c);
+    widths[c] = std::max(static_cast<int>(grid_->Columns(c).Width() * scaleX_ + 0.5), titles[c]);
+    total += widths[c];
+  }
+  int excess = total - viewport()->width();
+  while (excess > 0) {
+    int widest = -1;
+    for (int c = 0; c < count; ++c)
+      if (widths[c] > titles[c] && (widest < 0 || widths[c] - titles[c] > widths[widest] - titles[widest])) widest = c;
+    if (widest < 0) break;
+    const int give = std::min(excess, std::max(1, (widths[widest] - titles[widest]) / 2));
+    widths[widest] -= give;
+    excess -= give;
+  }
+  for (int c = 0; c < count; ++c) setColumnWidth(c, widths[c]);
+}
+
+void GridView::resizeEvent(QResizeEvent* event) {
+  QTableView::resizeEvent(event);
+  if (grid_) FitColumns();
+}
+
+void GridView::SetScaleX(double scaleX) {
+  scaleX_ = scaleX;
+  ReloadLayout();
 }
 
 void GridView::ReloadData() {
@@ -49,7 +109,9 @@ void GridView::ReloadData() {
 }
 
 void GridView::RowTextChanged() {
-  if (grid_) model_->RowChanged(grid_->Row());
+  if (!grid_) return;
+  model_->RowChanged(grid_->Row());
+  PlaceEditor();
 }
 
 void GridView::SyncCurrent() {
@@ -58,13 +120,35 @@ void GridView::SyncCurrent() {
   const int column = grid_->SelectedIndex();
   if (row >= 0 && column >= 0 && row < model_->rowCount() && column < model_->columnCount()) {
     const QModelIndex index = model_->index(row, column);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    // Only the grid with the focus shows a selected cell.
+    const auto how = grid_->Focused() ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Clear;
+    selectionModel()->setCurrentIndex(index, how);
     scrollTo(index);
   } else {
     selectionModel()->clearSelection();
   }
   model_->RowChanged(row);
   PlaceEllipsis();
+  PlaceEditor();
+}
+
+void GridView::PlaceEditor() {
+  const int row = grid_->Row();
+  const int column = grid_->SelectedIndex();
+  const bool show = grid_->Focused() && grid_->HasPendingText() && row >= 0 && column >= 0 &&
+                    row < model_->rowCount() && column < model_->columnCount();
+  if (!show) {
+    editor_->hide();
+    return;
+  }
+  QRect cell = visualRect(model_->index(row, column));
+  if (ellipsis_->isVisible()) cell.setRight(ellipsis_->geometry().left() - 1);
+  editor_->setGeometry(cell);
+  editor_->setAlignment(model_->Alignment(column));
+  editor_->setText(QString::fromStdString(grid_->PendingText()));
+  if (grid_->PendingSelected()) editor_->selectAll();
+  else editor_->setCursorPosition(editor_->text().size());
+  editor_->show();
 }
 
 void GridView::PlaceEllipsis() {

@@ -1,12 +1,16 @@
 #pragma once
 // A data grid as a QTableView: rows from a GridModel, the current cell
-// following the grid, and the ellipsis button of the selected cell.
+// following the grid, the ellipsis button of the selected cell, and the
+// cell editor. Only a grid with the focus shows a selected cell; the
+// editor shows over the current cell while it holds typed text, with a
+// caret, and with the text selected when the next key replaces it.
 #include <QTableView>
 
 namespace toolkit {
 class DBGrid;
 }
 
+class QLineEdit;
 class QToolButton;
 
 namespace desktop {
@@ -27,13 +31,27 @@ class GridView : public QTableView {
   void SyncCurrent();
   // The grid is going: the view shows nothing and asks it nothing more.
   void Detach();
+  // The cell editor; hidden unless the current cell holds typed text.
+  QLineEdit* Editor() const { return editor_; }
+  // Column widths are the grid's times scaleX, never narrower than their
+  // title, and narrowed (down to the title) to fit the view.
+  void SetScaleX(double scaleX);
+  // Pixels a column needs for its title, drawn bold.
+  int TitleWidth(int column) const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void PlaceEllipsis();
+  void PlaceEditor();
+  void FitColumns();
 
   toolkit::DBGrid* grid_;
   GridModel* model_;
   QToolButton* ellipsis_;
+  QLineEdit* editor_;
+  double scaleX_ = 1.0;
 };
 
 }  // namespace desktop

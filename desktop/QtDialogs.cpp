@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QTextBrowser>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -61,14 +63,48 @@ std::unique_ptr<QMessageBox> QtDialogs::ConfirmBox(std::string_view text, QWidge
   return box;
 }
 
-void QtDialogs::ShowError(std::string_view text) { ErrorBox(text, parent_)->exec(); }
+// Every dialog first takes the wait indicator away: it would stand over
+// the dialog and tell of a wait that is over.
+void QtDialogs::ShowError(std::string_view text) {
+  HideWait();
+  ErrorBox(text, parent_)->exec();
+}
 
-void QtDialogs::ShowInformation(std::string_view text) { InformationBox(text, parent_)->exec(); }
+void QtDialogs::ShowInformation(std::string_view text) {
+  HideWait();
+  InformationBox(text, parent_)->exec();
+}
 
-bool QtDialogs::Confirm(std::string_view text) { return ConfirmBox(text, parent_)->exec() == QMessageBox::Yes; }
+bool QtDialogs::Confirm(std::string_view text) {
+  HideWait();
+  return ConfirmBox(text, parent_)->exec() == QMessageBox::Yes;
+}
+
+void QtDialogs::ShowHelp(std::string_view title, std::string_view html) {
+  HideWait();
+  HelpWindow(title, html, parent_)->exec();
+}
+
+std::unique_ptr<QDialog> QtDialogs::HelpWindow(std::string_view title, std::string_view html, QWidget* parent) {
+  auto dialog = std::make_unique<QDialog>(parent);
+  dialog->setWindowTitle(QObject::tr("Ajuda - %1").arg(FromUtf8(title)));
+  auto* layout = new QVBoxLayout(dialog.get());
+  auto* text = new QTextBrowser(dialog.get());
+  text->setHtml(FromUtf8(html));
+  text->setOpenLinks(false);
+  layout->addWidget(text);
+  auto* buttons = new QDialogButtonBox(dialog.get());
+  QPushButton* close = buttons->addButton(QObject::tr("Fechar"), QDialogButtonBox::RejectRole);
+  close->setDefault(true);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog.get(), &QDialog::reject);
+  layout->addWidget(buttons);
+  dialog->resize(620, 560);
+  return dialog;
+}
 
 bool QtDialogs::PickRow(std::string_view title, toolkit::DataSet& dataset,
                         const std::vector<toolkit::Field*>& fields) {
+  HideWait();
   PickListDialog dialog(FromUtf8(title), PickColumns(fields), PickCells(dataset, fields), dataset.CurrentIndex(),
                         parent_);
   if (dialog.exec() != QDialog::Accepted || dialog.ChosenRow() < 0) return false;
@@ -90,6 +126,7 @@ void QtDialogs::HideWait() {
 }
 
 int QtDialogs::RunModal(toolkit::Form& form) {
+  HideWait();
   form.BeginModal();
   std::exception_ptr failure;
   try {
@@ -132,6 +169,7 @@ void QtDialogs::RunFormDialog(toolkit::Form& form, std::exception_ptr& failure) 
 }
 
 void QtDialogs::ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction action) {
+  HideWait();
   ReportView(report).Run(action, parent_);
 }
 

@@ -2,7 +2,8 @@
 // The dialog service on Qt widgets: message boxes, the pick list, the wait
 // indicator, modal forms in a QDialog and report preview or printing.
 // Every dialog but the wait panel is modal and centred over the parent
-// given at construction (may be null).
+// given at construction (may be null); each takes the wait panel away
+// before it shows.
 //
 // RunModal runs a local event loop until the form stops being modal; a
 // window closed by the person closes the form; when its OnClose refuses
@@ -19,6 +20,7 @@
 
 #include "toolkit/controls/DialogService.h"
 
+class QDialog;
 class QMessageBox;
 class QWidget;
 
@@ -49,11 +51,14 @@ class QtDialogs : public toolkit::DialogService {
   void HideWait() override;
   int RunModal(toolkit::Form& form) override;
   void ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction action) override;
+  void ShowHelp(std::string_view title, std::string_view html) override;
 
   // The boxes the messages and confirmations run, not yet shown.
   static std::unique_ptr<QMessageBox> ErrorBox(std::string_view text, QWidget* parent);
   static std::unique_ptr<QMessageBox> InformationBox(std::string_view text, QWidget* parent);
   static std::unique_ptr<QMessageBox> ConfirmBox(std::string_view text, QWidget* parent);
+  // The help window: the rich text and a "Fechar" button.
+  static std::unique_ptr<QDialog> HelpWindow(std::string_view title, std::string_view html, QWidget* parent);
 
   // The wait panel, once a wait was shown (hidden after HideWait).
   WaitPanel* Panel() const;

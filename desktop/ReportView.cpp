@@ -2,6 +2,7 @@
 
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 
 namespace desktop {
@@ -25,6 +26,9 @@ void ReportView::Preview(QWidget* parent) {
   QPrintPreviewDialog dialog(&printer, parent);
   dialog.setWindowTitle(title_);
   QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [this](QPrinter* p) { PrintTo(*p); });
+  // A page read across, not a stamp in the middle of the window.
+  if (auto* pages = dialog.findChild<QPrintPreviewWidget*>()) pages->fitToWidth();
+  dialog.resize(900, 700);
   dialog.exec();
 }
 

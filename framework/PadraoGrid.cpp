@@ -77,19 +77,25 @@ void TfrmPadraoGrid::BuildMenu() {
   mnuManutencao = Make<toolkit::MenuItem>(this, "mnuManutencao");
   mnuManutencao->SetCaption("&Manutenção");
   mnuPrincipal->Add(mnuManutencao);
-  auto item = [this](const char* name, const char* caption) {
+  // The keys are the form's own (FormKeyDown): the menu only shows them.
+  auto item = [this](const char* name, const char* caption, const char* key) {
     auto* i = Make<toolkit::MenuItem>(this, name);
     i->SetCaption(caption);
+    i->SetKeyHint(key);
     mnuManutencao->Add(i);
     return i;
   };
-  mnuIncluir = item("mnuIncluir", "&Incluir");
-  mnuAlterar = item("mnuAlterar", "&Alterar");
-  mnuExcluir = item("mnuExcluir", "&Excluir");
-  mnuProcurar = item("mnuProcurar", "&Procurar");
-  mnuVerificar = item("mnuVerificar", "&Verificar");
-  mnuCancelar = item("mnuCancelar", "&Cancelar");
-  mnuConfirmar = item("mnuConfirmar", "C&onfirmar");
+  mnuIncluir = item("mnuIncluir", "&Incluir", "F2");
+  mnuAlterar = item("mnuAlterar", "&Alterar", "F3");
+  mnuExcluir = item("mnuExcluir", "&Excluir", "F4");
+  mnuProcurar = item("mnuProcurar", "&Procurar", "F6");
+  mnuVerificar = item("mnuVerificar", "&Verificar", "F5");
+  mnuCancelar = item("mnuCancelar", "&Cancelar", "F8");
+  mnuConfirmar = item("mnuConfirmar", "C&onfirmar", "F9");
+  // Every command of the button bar is in the menu too.
+  mnuImprimir = item("mnuImprimir", "Imp&rimir", "F7");
+  item("mnuSeparador", "-", "");
+  mnuSair = item("mnuSair", "&Sair", "");
   SetMenu(mnuPrincipal);
 }
 
@@ -134,8 +140,8 @@ void TfrmPadraoGrid::BindHandlers() {
   bind(sbtVerificar, mnuVerificar, &TfrmPadraoGrid::sbtVerificarClick);
   bind(sbtCancelar, mnuCancelar, &TfrmPadraoGrid::sbtCancelarClick);
   bind(sbtConfirmar, mnuConfirmar, &TfrmPadraoGrid::sbtConfirmarClick);
-  bind(sbtImprimir, nullptr, &TfrmPadraoGrid::sbtImprimirClick);
-  bind(sbtSair, nullptr, &TfrmPadraoGrid::sbtSairClick);
+  bind(sbtImprimir, mnuImprimir, &TfrmPadraoGrid::sbtImprimirClick);
+  bind(sbtSair, mnuSair, &TfrmPadraoGrid::sbtSairClick);
 }
 
 toolkit::DataSet* TfrmPadraoGrid::GridDataSet() const { return dtsPadrao->DataSet(); }
@@ -155,7 +161,7 @@ void TfrmPadraoGrid::ApplyCommandRule() {
   SetCommand(sbtExcluir, mnuExcluir, rows);
   SetCommand(sbtProcurar, mnuProcurar, rows);
   SetCommand(sbtVerificar, mnuVerificar, rows);
-  SetCommand(sbtImprimir, nullptr, rows);
+  SetCommand(sbtImprimir, mnuImprimir, rows);
   SetCommand(sbtCancelar, mnuCancelar, editing);
   SetCommand(sbtConfirmar, mnuConfirmar, editing);
 }

@@ -35,10 +35,11 @@ class TfrmPadraoGrid : public toolkit::Form {
   toolkit::Button *sbtIncluir, *sbtAlterar, *sbtExcluir, *sbtProcurar, *sbtVerificar, *sbtCancelar,
       *sbtConfirmar, *sbtImprimir, *sbtSair;
   toolkit::Label* lblCodTela;
-  // Menu bar: mnuManutencao holds the seven maintenance commands.
+  // Menu bar: mnuManutencao holds the seven maintenance commands, each with
+  // its key shown, then Imprimir and Sair, as on the button bar.
   toolkit::MainMenu* mnuPrincipal;
   toolkit::MenuItem *mnuManutencao, *mnuIncluir, *mnuAlterar, *mnuExcluir, *mnuProcurar, *mnuVerificar,
-      *mnuCancelar, *mnuConfirmar;
+      *mnuCancelar, *mnuConfirmar, *mnuImprimir, *mnuSair;
   // Data area.
   toolkit::PageControl* pgcPadrao;
   toolkit::TabSheet* tshPadrao;

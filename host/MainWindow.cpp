@@ -6,6 +6,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
+#include <algorithm>
 #include <QStatusBar>
 
 #include "desktop/FormView.h"
@@ -98,10 +100,32 @@ void MainWindow::AddSubWindow(toolkit::Form& form) {
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowTitle(view->windowTitle());
   window->resize(window->sizeHint());
+  FitToShow(*window);
   windows_[&form] = window;
   connect(view, &desktop::FormView::CaptionChanged, window, &QMdiSubWindow::setWindowTitle);
   connect(view, &desktop::FormView::WindowStateChanged, this, [this, &form] { FollowWindowState(form); });
   window->show();
+}
+
+// The screen opens whole: the main window grows to hold it, within the
+// screen; where it cannot, both are maximised.
+void MainWindow::FitToShow(QMdiSubWindow& window) {
+  const QSize chrome = size() - mdi_->viewport()->size();
+  const QSize need = window.size() + chrome;
+  const QScreen* display = screen();
+  const QRect room = display ? display->availableGeometry() : QRect(QPoint(0, 0), need);
+  if (need.width() > room.width() || need.height() > room.height()) {
+    showMaximized();
+    window.setWindowState(Qt::WindowMaximized);
+    return;
+  }
+  if (width() >= need.width() && height() >= need.height()) return;
+  resize(need.expandedTo(size()));
+  // Moved back inside the screen if growing pushed it out.
+  QRect frame = frameGeometry();
+  frame.moveRight(std::min(frame.right(), room.right()));
+  frame.moveBottom(std::min(frame.bottom(), room.bottom()));
+  move(std::max(frame.left(), room.left()), std::max(frame.top(), room.top()));
 }
 
 void MainWindow::FormRemoved(toolkit::Form& form) {

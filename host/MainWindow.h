@@ -52,6 +52,7 @@ class MainWindow : public QMainWindow, public toolkit::ApplicationObserver {
  private:
   void AddSubWindow(toolkit::Form& form);
   void FollowWindowState(toolkit::Form& form);
+  void FitToShow(QMdiSubWindow& window);
 
   QMdiArea* mdi_;
   ScreenModule module_;

@@ -63,6 +63,8 @@ void ScenarioDialogs::SetPdfOutput(std::filesystem::path dir, std::string stem, 
   pdfWriter_ = std::move(writer);
 }
 
+void ScenarioDialogs::ShowHelp(std::string_view /*title*/, std::string_view html) { lastHelp_ = html; }
+
 void ScenarioDialogs::ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction) {
   lastReport_ = report;
   lastPdf_.clear();

@@ -66,6 +66,9 @@ class ScenarioDialogs : public toolkit::DialogService {
   // Throws std::logic_error when no modal runner is set.
   int RunModal(toolkit::Form& form) override;
   void ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction action) override;
+  void ShowHelp(std::string_view title, std::string_view html) override;
+  // The rich text of the last help shown, empty when none was.
+  const std::string& LastHelp() const { return lastHelp_; }
 
  private:
   int CurrentLine() const { return lineSource_ ? lineSource_() : 0; }
@@ -74,6 +77,7 @@ class ScenarioDialogs : public toolkit::DialogService {
   std::deque<QueuedAnswer> answers_;
   std::deque<QueuedPick> picks_;
   std::optional<toolkit::ReportDocument> lastReport_;
+  std::string lastHelp_;
   std::filesystem::path pdfDir_, lastPdf_;
   std::string pdfStem_;
   PdfWriter pdfWriter_;

@@ -292,6 +292,9 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void BuildLookups();
   void BuildLookupSql();
   void BuildMessages();
+  // The menu's ways to the grids and to the help, with their keys shown,
+  // and the help text F1 shows.
+  void BuildKeyboardMenu();
   void BindHandlers();
   void BindDataSetHandlers();
   void ApplyBranchMode(bool bound);

@@ -26,4 +26,7 @@ void TfrmPropPass::btpSgCompanhiaAfterPesq(toolkit::Control& /*sender*/) {
   const std::string pickedLeg = cdsCompanhiaCDTRECHO->AsString();
   Preenche_Listaa_Trecho();
   cbbTrecho->SetItemIndex(RetornaIndiceTrecho("CDTRECHO", pickedLeg));
+  // The pick chose the whole context: load it at once, as leaving the
+  // header does (its exit checks and loads run on the way to the grid).
+  if (dbgPadrao->CanFocus()) dbgPadrao->SetFocus();
 }

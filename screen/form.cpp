@@ -31,6 +31,8 @@ TfrmPropPass::TfrmPropPass(toolkit::Component* owner) : TfrmPadraoGrid(owner) {
   for (toolkit::MenuItem* m : {mnuIncluir, mnuAlterar, mnuExcluir, mnuProcurar, mnuVerificar, mnuCancelar, mnuConfirmar})
     m->SetEnabled(false);
   sbtImprimir->SetEnabled(false);
+  mnuImprimir->SetEnabled(false);
+  BuildKeyboardMenu();
   framework::ApplyResources(*this);
 }
 
@@ -43,10 +45,11 @@ void TfrmPropPass::BuildDataArea() {
   dbgPadrao->AddColumn("IDCICLO").SetReadOnly(true);
   splQtdePropServico = Place<toolkit::Splitter>(this, "splQtdePropServico", scbFolhaDados);
   splQtdePropServico->SetAlign(toolkit::Align::alRight);
-  splQtdePropServico->SetWidth(7);
+  // Left of the range grid, between the two grids.
+  splQtdePropServico->SetBounds(437, 0, 7, 0);
   dbgQtdePropServico = Place<toolkit::DBGrid>(this, "dbgQtdePropServico", scbFolhaDados);
   dbgQtdePropServico->SetAlign(toolkit::Align::alRight);
-  dbgQtdePropServico->SetWidth(213);
+  dbgQtdePropServico->SetBounds(444, 0, 213, 0);
   dbgQtdePropServico->SetColor(toolkit::TColor::clInfoBk);
   dbgQtdePropServico->SetOptions(toolkit::dgEditing | toolkit::dgTitles | toolkit::dgColumnResize |
                                  toolkit::dgColLines | toolkit::dgRowLines | toolkit::dgTabs |

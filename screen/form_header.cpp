@@ -41,6 +41,9 @@ void TfrmPropPass::BuildHeaderFlight() {
   for (toolkit::Edit* e : {edtPrefixo, edtEquip}) {
     e->SetEnabled(false);
     e->SetColor(toolkit::TColor::clBtnFace);
+    // Shown, never typed into nor tabbed to, whatever enables the panel.
+    e->SetReadOnly(true);
+    e->SetTabStop(false);
   }
   btpSgCompanhia = Place<framework::TBtnPesquisa>(this, "btpSgCompanhia", panPlaVooCia);
   btpSgCompanhia->SetTitle("Companhia");
@@ -69,6 +72,7 @@ void TfrmPropPass::BuildHeaderBranch() {
   edtNmfilial = Place<toolkit::Edit>(this, "edtNmfilial", panPlaVooCia);
   edtNmfilial->SetEnabled(false);
   edtNmfilial->SetTabStop(false);
+  edtNmfilial->SetReadOnly(true);
   edtNmfilial->SetColor(toolkit::TColor::clBtnFace);
   edtNmfilial->SetBounds(236, 33, 250, 21);
   for (toolkit::Control* c : std::initializer_list<toolkit::Control*>{lblfilial, edtfilial, btnfilial, edtNmfilial})

@@ -115,6 +115,8 @@ class Control : public Component {
   // do on leaving (grids) do it first.
   virtual void DoEnter();
   virtual void DoExit();
+  // The focus arrived by Tab and stayed (entries select their text).
+  virtual void EnteredByTab() {}
   // A click or double click of a person.
   virtual void Click();
   virtual void DblClick();

@@ -174,6 +174,7 @@ bool DBGrid::CanEditCell() const {
 void DBGrid::DropPending() {
   if (!pending_.active) return;
   pending_.active = false;
+  pending_.selected = false;
   pending_.text.clear();
   pending_.masked.reset();
   pending_.mask.reset();
@@ -182,6 +183,7 @@ void DBGrid::DropPending() {
 
 void DBGrid::StartPending(const Column& column) {
   pending_.active = true;
+  pending_.selected = false;
   pending_.text.clear();
   pending_.masked.reset();
   pending_.mask.reset();
@@ -197,7 +199,14 @@ void DBGrid::WritePending() {
   toolkit::Field* field = SelectedField();
   if (!field) return DropPending();
   std::string text = pending_.text;
-  field->SetText(text);  // throws for bad number text: the text stays pending
+  try {
+    field->SetText(text);
+  } catch (...) {
+    // Bad number text stays pending, selected: the next key replaces it.
+    pending_.selected = true;
+    Changed(Change::GridCell);
+    throw;
+  }
   DropPending();
 }
 

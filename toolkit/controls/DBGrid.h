@@ -5,7 +5,9 @@
 // Typing a character that the key handlers let through puts a stored row
 // into edit and starts the cell's pending text (the first character typed
 // into a cell replaces its content) or extends it; the field's edit mask
-// applies. The pending text is written into the field when the dataset is
+// applies, and a number field takes only digits, the signs and the decimal
+// comma. A pending text refused when written stays, selected, so that the
+// next character or Backspace replaces it. The pending text is written into the field when the dataset is
 // posted, when the column or the row changes and on Enter; once written,
 // the next character starts a new pending text. On a column change it is
 // written first, then OnColExit runs (a refusal keeps the column, with the
@@ -117,6 +119,9 @@ class DBGrid : public Control {
   std::string CellText(int row, int column) const;
   bool HasPendingText() const { return pending_.active; }
   const std::string& PendingText() const { return pending_.text; }
+  // The pending text is selected (it was refused): typing or Backspace
+  // replaces all of it.
+  bool PendingSelected() const { return pending_.active && pending_.selected; }
   // Writes the pending text into the selected field (EConvertError for bad
   // number text, the text then stays pending).
   void WritePending();
@@ -156,6 +161,7 @@ class DBGrid : public Control {
   };
   struct Pending {
     bool active = false;
+    bool selected = false;  // the whole text, after it was refused
     std::string text;
     std::unique_ptr<EditMask> mask;
     std::unique_ptr<MaskedText> masked;

@@ -10,6 +10,9 @@ namespace {
 
 bool Editing(const DataSet& ds) { return ds.State() == DataSetState::dsEdit || ds.State() == DataSetState::dsInsert; }
 
+// What a number can be typed with; anything else never reaches the cell.
+bool NumberChar(char32_t c) { return (c >= U'0' && c <= U'9') || c == U'-' || c == U'+' || c == U','; }
+
 }  // namespace
 
 bool DBGrid::HandleKeyDown(Word& key, ShiftState shift) {
@@ -60,14 +63,16 @@ void DBGrid::TypeIntoCell(char32_t key) {
   if (!CanEditCell()) return;
   toolkit::DataSet* ds = DataSet();
   const Column& column = Columns(selected_);
+  toolkit::Field* field = column.Field();
+  const bool number = field->DataType() == packet::FieldType::Float && field->EditMask().empty();
+  if (number && !NumberChar(key)) return;
   if (!Editing(*ds)) ds->Edit();
   if (!Editing(*ds)) return;
-  if (!pending_.active) StartPending(column);
+  if (!pending_.active || pending_.selected) StartPending(column);
   if (pending_.masked) {
     if (!pending_.masked->Type(key)) return;
     pending_.text = pending_.masked->Value();
   } else {
-    toolkit::Field* field = column.Field();
     bool isString = field->DataType() == packet::FieldType::String;
     if (isString && field->Size() > 0 && static_cast<int>(DecodeUtf8(pending_.text).size()) >= field->Size()) return;
     AppendUtf8(pending_.text, key);
@@ -81,6 +86,11 @@ void DBGrid::BackspaceInCell() {
   const Column& column = Columns(selected_);
   if (!Editing(*ds)) ds->Edit();
   if (!Editing(*ds)) return;
+  if (pending_.selected) {
+    StartPending(column);
+    Changed(Change::GridCell);
+    return;
+  }
   if (!pending_.active) {
     // Editing the shown value: it becomes the pending text, less one character.
     std::string current = column.Field()->Text();

@@ -42,6 +42,8 @@ class DialogService {
   // Runs a modal form until it closes; returns its modal result.
   virtual int RunModal(Form& form) = 0;
   virtual void ShowReport(const ReportDocument& report, ReportAction action) = 0;
+  // Shows a screen's help (rich text) in a window titled title.
+  virtual void ShowHelp(std::string_view title, std::string_view html) = 0;
 };
 
 }  // namespace toolkit

@@ -1,6 +1,7 @@
 #include "toolkit/controls/Edit.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "toolkit/controls/Chars.h"
 
@@ -39,6 +40,7 @@ void Edit::SetSelection(int start, int length) {
   int size = TextLength();
   start = std::clamp(start, 0, size);
   length = std::clamp(length, 0, size - start);
+  caretAtStart_ = false;
   if (start == selStart_ && length == selLength_) return;
   selStart_ = start;
   selLength_ = length;
@@ -50,6 +52,7 @@ void Edit::Replace(std::u32string chars, int caret) {
   chars_ = std::move(chars);
   selStart_ = std::clamp(caret, 0, static_cast<int>(chars_.size()));
   selLength_ = 0;
+  caretAtStart_ = false;
   if (differs) TextChanged();
   else Changed(Change::Selection);
 }
@@ -65,25 +68,44 @@ void Edit::DeleteSelection(std::u32string& chars, int& caret) const {
 }
 
 bool Edit::HandleKeyDown(Word& key, ShiftState shift) {
-  (void)shift;
-  int size = static_cast<int>(chars_.size());
+  const int size = static_cast<int>(chars_.size());
+  const bool extend = (shift & ssShift) != 0;
+  const int caret = Caret();
   switch (key) {
     case VK_DELETE: {
       if (readOnly_) return true;
       std::u32string chars = chars_;
-      int caret = selStart_;
-      if (selLength_ > 0) DeleteSelection(chars, caret);
-      else if (caret < size) chars.erase(caret, 1);
-      Replace(std::move(chars), caret);
+      int at = selStart_;
+      if (selLength_ > 0) DeleteSelection(chars, at);
+      else if (at < size) chars.erase(at, 1);
+      Replace(std::move(chars), at);
       return true;
     }
-    case VK_LEFT: SetSelection(selStart_ - 1, 0); return true;
-    case VK_RIGHT: SetSelection(selStart_ + selLength_ + (selLength_ ? 0 : 1), 0); return true;
-    case VK_HOME: SetSelection(0, 0); return true;
-    case VK_END: SetSelection(size, 0); return true;
+    // Without Shift an arrow first collapses a selection to its side.
+    case VK_LEFT: MoveCaret(!extend && selLength_ ? selStart_ : caret - 1, extend); return true;
+    case VK_RIGHT: MoveCaret(!extend && selLength_ ? selStart_ + selLength_ : caret + 1, extend); return true;
+    case VK_HOME: MoveCaret(0, extend); return true;
+    case VK_END: MoveCaret(size, extend); return true;
+    case 'A':
+      if (!(shift & ssCtrl)) return false;
+      SelectAll();
+      return true;
     default: return false;
   }
 }
+
+int Edit::Caret() const { return caretAtStart_ ? selStart_ : selStart_ + selLength_; }
+
+void Edit::MoveCaret(int to, bool extend) {
+  to = std::clamp(to, 0, TextLength());
+  if (!extend) return SetSelection(to, 0);
+  // The end away from the caret stays put while Shift extends.
+  const int anchor = caretAtStart_ ? selStart_ + selLength_ : selStart_;
+  SetSelection(std::min(anchor, to), std::abs(to - anchor));
+  caretAtStart_ = to < anchor;
+}
+
+void Edit::EnteredByTab() { SelectAll(); }
 
 void Edit::HandleChar(char32_t key) {
   if (readOnly_) return;

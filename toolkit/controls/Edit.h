@@ -1,7 +1,9 @@
 #pragma once
 // Single-line text entries. OnChange fires whenever the text really
 // changes, by typing or by the program (setting an equal text fires
-// nothing).
+// nothing). Keys: Left, Right, Home and End move the caret, with Shift
+// they extend the selection from its other end; Ctrl+A selects all;
+// typing replaces the selection; entering by Tab selects all.
 
 #include <memory>
 #include <string>
@@ -37,11 +39,14 @@ class Edit : public Control {
   virtual void SetSelection(int start, int length);
   void SelectAll() { SetSelection(0, TextLength()); }
   virtual int TextLength() const { return static_cast<int>(chars_.size()); }
+  // The caret: the end of the selection the keys move.
+  int Caret() const;
 
   NotifyEvent OnChange;
 
   bool HandleKeyDown(Word& key, ShiftState shift) override;
   void HandleChar(char32_t key) override;
+  void EnteredByTab() override;
 
  protected:
   char32_t ApplyCase(char32_t c) const;
@@ -52,6 +57,7 @@ class Edit : public Control {
 
  private:
   void DeleteSelection(std::u32string& chars, int& caret) const;
+  void MoveCaret(int to, bool extend);
 
   std::u32string chars_;
   int maxLength_ = 0;
@@ -59,6 +65,7 @@ class Edit : public Control {
   bool readOnly_ = false;
   int selStart_ = 0;
   int selLength_ = 0;
+  bool caretAtStart_ = false;  // a selection made leftwards
 };
 
 // An edit with an optional edit mask (EditMask.h); without a mask it is a

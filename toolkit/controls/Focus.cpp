@@ -150,6 +150,7 @@ bool Form::SelectNext(bool forward) {
   }
   if (next == activeControl_) return false;
   SetActiveControl(next);
+  if (activeControl_ == next) next->EnteredByTab();
   return true;
 }
 

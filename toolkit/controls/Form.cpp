@@ -125,7 +125,13 @@ void Form::KeyDown(Word& key, ShiftState shift) {
     if (key == 0) return;
   }
   if (RouteKeyDown(*target, key, shift)) return;
-  if (key == VK_TAB && !(shift & (ssCtrl | ssAlt))) {
+  if (key == VK_F1 && shift == 0 && !helpText_.empty()) {
+    key = 0;
+    Application::Instance().Dialogs().ShowHelp(Caption(), helpText_);
+    return;
+  }
+  // Ctrl+Tab leaves even a control that keeps Tab for itself (a grid).
+  if (key == VK_TAB && !(shift & ssAlt)) {
     SelectNext(!(shift & ssShift));
     key = 0;
   }

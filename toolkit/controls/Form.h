@@ -15,7 +15,8 @@
 //
 // Keys: with KeyPreview the form's OnKeyDown sees a key first; then the
 // focused control's OnKeyDown; then the control's own handling; Tab not used
-// by the control moves the focus in tab order. A key that produces a
+// by the control, and Ctrl+Tab always, moves the focus in tab order (Shift
+// backwards); F1 not used shows the form's help. A key that produces a
 // character goes on as OnKeyPress (form first with KeyPreview, then the
 // control) and then to the control. A key or character set to 0 goes no
 // further.
@@ -74,6 +75,10 @@ class Form : public Container {
   void SetHelpContext(int context) { helpContext_ = context; }
   const std::string& HelpFile() const { return helpFile_; }
   void SetHelpFile(std::string file) { helpFile_ = std::move(file); }
+  // The form's help as rich text: F1, when no control uses it, shows it
+  // through the dialog service. Empty: F1 does nothing.
+  const std::string& HelpText() const { return helpText_; }
+  void SetHelpText(std::string html) { helpText_ = std::move(html); }
   MainMenu* Menu() const { return menu_; }
   void SetMenu(MainMenu* menu);
   int ModalResult() const { return modalResult_; }
@@ -134,6 +139,7 @@ class Form : public Container {
   int refreshCount_ = 0;
   int helpContext_ = 0;
   std::string helpFile_;
+  std::string helpText_;
   toolkit::FormStyle style_ = toolkit::FormStyle::fsNormal;
   toolkit::WindowState windowState_ = toolkit::WindowState::wsNormal;
   MainMenu* menu_ = nullptr;

@@ -21,6 +21,12 @@ void MenuItem::SetCaption(std::string caption) {
   Changed();
 }
 
+void MenuItem::SetKeyHint(std::string hint) {
+  if (hint == keyHint_) return;
+  keyHint_ = std::move(hint);
+  Changed();
+}
+
 void MenuItem::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;

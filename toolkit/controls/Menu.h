@@ -33,6 +33,10 @@ class MenuItem : public Component {
   Word ShortCutKey() const { return shortCutKey_; }
   ShiftState ShortCutShift() const { return shortCutShift_; }
   void SetShortCut(Word key, ShiftState shift = 0);
+  // The key that runs the command where the form handles it itself ("F2",
+  // "Alt+PgDown"): only shown beside the caption.
+  const std::string& KeyHint() const { return keyHint_; }
+  void SetKeyHint(std::string hint);
 
   // Sub-items, in menu order.
   void Add(MenuItem* item);
@@ -56,6 +60,7 @@ class MenuItem : public Component {
   bool visible_ = true;
   Word shortCutKey_ = 0;
   ShiftState shortCutShift_ = 0;
+  std::string keyHint_;
   MenuItem* parent_ = nullptr;
   MainMenu* menu_ = nullptr;  // set on top-level items
   std::vector<MenuItem*> items_;

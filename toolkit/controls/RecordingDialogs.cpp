@@ -72,6 +72,11 @@ void RecordingDialogs::ShowReport(const ReportDocument& report, ReportAction) {
   reports_.push_back(report);
 }
 
+void RecordingDialogs::ShowHelp(std::string_view title, std::string_view html) {
+  log_.push_back({Kind::Help, std::string(title)});
+  lastHelp_ = html;
+}
+
 std::vector<std::string> RecordingDialogs::Messages() const {
   std::vector<std::string> out;
   for (const Entry& e : log_)
@@ -92,6 +97,7 @@ void RecordingDialogs::Clear() {
   modals_.clear();
   reports_.clear();
   pickFields_.clear();
+  lastHelp_.clear();
   waitShown_ = false;
   waitKind_ = -1;
 }

@@ -18,7 +18,7 @@ namespace toolkit {
 
 class RecordingDialogs : public DialogService {
  public:
-  enum class Kind { Error, Information, Confirmation, PickList, Wait, WaitHidden, Modal, Report };
+  enum class Kind { Error, Information, Confirmation, PickList, Wait, WaitHidden, Modal, Report, Help };
   struct Entry {
     Kind kind;
     std::string text;  // message, question, pick-list title, wait text, form name, report title
@@ -32,6 +32,7 @@ class RecordingDialogs : public DialogService {
   void HideWait() override;
   int RunModal(Form& form) override;
   void ShowReport(const ReportDocument& report, ReportAction action) override;
+  void ShowHelp(std::string_view title, std::string_view html) override;
 
   // Answers for the next confirmations (true: Yes).
   void QueueAnswer(bool yes) { answers_.push_back(yes); }
@@ -48,6 +49,8 @@ class RecordingDialogs : public DialogService {
   bool WaitShown() const { return waitShown_; }
   int WaitKind() const { return waitKind_; }
   const std::vector<ReportDocument>& Reports() const { return reports_; }
+  // The rich text of the last help shown, empty when none was.
+  const std::string& LastHelp() const { return lastHelp_; }
   const std::vector<std::vector<std::string>>& PickedFields() const { return pickFields_; }
   void Clear();
 
@@ -57,6 +60,7 @@ class RecordingDialogs : public DialogService {
   std::deque<std::optional<int>> picks_;
   std::deque<std::function<void(Form&)>> modals_;
   std::vector<ReportDocument> reports_;
+  std::string lastHelp_;
   std::vector<std::vector<std::string>> pickFields_;
   bool waitShown_ = false;
   int waitKind_ = -1;

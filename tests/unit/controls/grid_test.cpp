@@ -62,14 +62,22 @@ TEST_F(Grid, RefusedColumnExitKeepsColumnAndTypedValue) {
   EXPECT_EQ(enters, 1);
 }
 
-TEST_F(Grid, BadNumberTextStaysPendingWithAnError) {
+TEST_F(Grid, ANumberCellTakesOnlyNumberCharactersAndBadTextStaysSelected) {
   input::ClickCell(*grid, 0, 2);
-  input::Type(*form, "abc");
+  input::Type(*form, "a1b,c,5x");
+  EXPECT_EQ(grid->PendingText(), "1,,5");
   input::Key(*form, VK_TAB);
   EXPECT_EQ(dialogs.TakeMessages().size(), 1u);
   EXPECT_EQ(grid->SelectedIndex(), 2);
-  EXPECT_TRUE(grid->HasPendingText());
+  EXPECT_TRUE(grid->PendingSelected());
   EXPECT_EQ(F("QTSERVICO"), "2");
+  // The refused text is replaced by what is typed next, not extended.
+  input::Type(*form, "4");
+  EXPECT_EQ(grid->PendingText(), "4");
+  EXPECT_FALSE(grid->PendingSelected());
+  input::Key(*form, VK_TAB);
+  EXPECT_TRUE(dialogs.TakeMessages().empty());
+  EXPECT_EQ(F("QTSERVICO"), "4");
 }
 
 TEST_F(Grid, EscCancelsTheEdit) {
