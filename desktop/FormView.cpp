@@ -41,6 +41,7 @@ FormView::FormView(toolkit::Form& form, QWidget* parent) : QWidget(parent), form
   form.AddObserver(this);
   toolkit::Application::Instance().AddObserver(this);
   connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { QtFocusChanged(now); });
+  TakeCtrlTab();
   resize(sizeHint());
   SyncAll();
 }

@@ -46,6 +46,10 @@ class FormView : public QWidget, public toolkit::ControlObserver, public toolkit
   // label and button caption (1 to 1.6).
   double ScaleX() const { return scaleX_; }
 
+  // A key event for one of the form's widgets, handled as the form's key;
+  // false when the widget is not the form's.
+  bool HandleKeyOf(QObject* watched, QEvent* event);
+
   void ControlChanged(toolkit::Control& control, toolkit::Change what) override;
   void MenuChanged(toolkit::MenuItem& item) override;
   void RepaintResumed() override;
@@ -79,6 +83,7 @@ class FormView : public QWidget, public toolkit::ControlObserver, public toolkit
   bool HandleMouse(toolkit::Control& control, QObject* watched, QEvent* event);
   bool HandleEditMouse(toolkit::Control& control, QObject* watched, QEvent* event);
   void QtFocusChanged(QWidget* now);
+  void TakeCtrlTab();
   QWidget* FocusTarget() const;
   double MeasureScale() const;
   double GridScale(const toolkit::DBGrid& grid) const;

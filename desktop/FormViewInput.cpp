@@ -1,5 +1,6 @@
 // What a person does to the widgets of a form, handed to the toolkit's
 // input layer.
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <algorithm>
@@ -16,6 +17,40 @@
 #include "toolkit/controls/Input.h"
 
 namespace desktop {
+
+namespace {
+
+// The MDI area takes Ctrl+Tab from the whole application to switch
+// windows; on a form, the keys are the form's (out of a grid).
+class FormKeysFirst : public QObject {
+ public:
+  explicit FormKeysFirst(FormView& view) : QObject(&view), view_(view) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const bool ctrlTab = (key->modifiers() & Qt::ControlModifier) &&
+                         (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab);
+    return ctrlTab && view_.HandleKeyOf(watched, event);
+  }
+
+ private:
+  FormView& view_;
+};
+
+}  // namespace
+
+void FormView::TakeCtrlTab() { qApp->installEventFilter(new FormKeysFirst(*this)); }
+
+bool FormView::HandleKeyOf(QObject* watched, QEvent* event) {
+  if (!form_ || !controls_.count(watched)) return false;
+  if (event->type() == QEvent::ShortcutOverride) {
+    event->accept();
+    return false;
+  }
+  return HandleKey(event);
+}
 
 bool FormView::eventFilter(QObject* watched, QEvent* event) {
   auto it = controls_.find(watched);

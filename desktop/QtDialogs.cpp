@@ -113,13 +113,28 @@ bool QtDialogs::PickRow(std::string_view title, toolkit::DataSet& dataset,
 }
 
 void QtDialogs::ShowWait(int kind, std::string_view text) {
+  waitKind_ = kind;
+  waitText_ = text;
+  if (panel_ && panel_->isVisible()) return panel_->ShowText(kind, text);
+  if (!waitPending_) waitSince_ = std::chrono::steady_clock::now();
+  waitPending_ = true;
+}
+
+void QtDialogs::Waiting() {
+  if (!waitPending_ || std::chrono::steady_clock::now() - waitSince_ < kWaitDelay) {
+    // Already up: keep it painted while the caller blocks.
+    if (panel_ && panel_->isVisible()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return;
+  }
+  waitPending_ = false;
   if (!waitCursor_) QApplication::setOverrideCursor(Qt::WaitCursor);
   waitCursor_ = true;
   if (!panel_) panel_ = new WaitPanel(parent_);
-  panel_->ShowText(kind, text);
+  panel_->ShowText(waitKind_, waitText_);
 }
 
 void QtDialogs::HideWait() {
+  waitPending_ = false;
   if (waitCursor_) QApplication::restoreOverrideCursor();
   waitCursor_ = false;
   if (panel_) panel_->hide();

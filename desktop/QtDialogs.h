@@ -1,6 +1,8 @@
 #pragma once
 // The dialog service on Qt widgets: message boxes, the pick list, the wait
 // indicator, modal forms in a QDialog and report preview or printing.
+// The wait indicator is only shown once the wait has lasted kWaitDelay
+// (a quick answer flashes nothing); it is replaced at once when shown.
 // Every dialog but the wait panel is modal and centred over the parent
 // given at construction (may be null); each takes the wait panel away
 // before it shows.
@@ -11,7 +13,9 @@
 // OnClose ends the modal run and propagates out of RunModal, never through
 // Qt's event loop.
 
+#include <chrono>
 #include <exception>
+#include <string>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -49,6 +53,9 @@ class QtDialogs : public toolkit::DialogService {
   bool PickRow(std::string_view title, toolkit::DataSet& dataset, const std::vector<toolkit::Field*>& fields) override;
   void ShowWait(int kind, std::string_view text) override;
   void HideWait() override;
+  // The wait indicator shows once a wait has lasted kWaitDelay.
+  void Waiting() override;
+  static constexpr std::chrono::milliseconds kWaitDelay{300};
   int RunModal(toolkit::Form& form) override;
   void ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction action) override;
   void ShowHelp(std::string_view title, std::string_view html) override;
@@ -70,6 +77,11 @@ class QtDialogs : public toolkit::DialogService {
   FormRenderer renderForm_;
   QPointer<WaitPanel> panel_;
   bool waitCursor_ = false;
+  // A wait asked for and not yet shown.
+  bool waitPending_ = false;
+  int waitKind_ = 0;
+  std::string waitText_;
+  std::chrono::steady_clock::time_point waitSince_;
 };
 
 }  // namespace desktop

@@ -47,6 +47,7 @@ bool TNetConnection::Open(std::string& failure) {
     options.tls = framework::Host().tls;
     options.caFile = framework::Host().caFile;
     options.callTimeout = CallTimeout();
+    options.whileWaiting = [] { toolkit::Application::Instance().Dialogs().Waiting(); };
     auto client = std::make_unique<rpc::Client>(host_, static_cast<std::uint16_t>(port_), options);
     client->Connect(serverName_, framework::Host().user, framework::Host().token);
     client_ = std::move(client);

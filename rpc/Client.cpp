@@ -39,11 +39,19 @@ int MillisLeft(Clock::time_point deadline) {
   return ms > 1'000'000'000 ? 1'000'000'000 : static_cast<int>(ms);
 }
 
-// Waits for the events on fd; false when the deadline passed first.
-bool WaitFor(int fd, short events, Clock::time_point deadline, int& err) {
+constexpr int kTickMs = 50;
+
+// Waits for the events on fd; false when the deadline passed first. With a
+// tick, waits in slices and calls it between them.
+bool PollFor(int fd, short events, Clock::time_point deadline, int& err, const std::function<void()>& tick) {
   for (;;) {
     pollfd p{fd, events, 0};
-    const int n = ::poll(&p, 1, MillisLeft(deadline));
+    const int left = MillisLeft(deadline);
+    const int n = ::poll(&p, 1, tick ? std::min(left, kTickMs) : left);
+    if (n == 0 && tick && MillisLeft(deadline) > 0) {
+      tick();
+      continue;
+    }
     if (n > 0) return true;
     if (n == 0) {
       if (MillisLeft(deadline) == 0) return false;
@@ -87,6 +95,11 @@ struct Client::Impl {
     if (fd >= 0) ::close(fd);
     fd = -1;
     decoder = FrameDecoder(options.maxFrame);
+  }
+
+  // Every wait of the connection gives the caller its ticks.
+  bool WaitFor(int socket, short events, Clock::time_point deadline, int& err) const {
+    return PollFor(socket, events, deadline, err, options.whileWaiting);
   }
 
   [[noreturn]] void Fail(const std::string& what) {

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -21,6 +22,9 @@ struct ClientOptions {
   // caFile (PEM; empty: the system's) for the host name or address given.
   bool tls = false;
   std::string caFile;
+  // Called about every 50 ms while a connection or a call waits for the
+  // server, on the calling thread (a front end paints its wait indicator).
+  std::function<void()> whileWaiting;
 };
 
 class Client {

@@ -39,6 +39,10 @@ class DialogService {
   // 1 saving.
   virtual void ShowWait(int kind, std::string_view text) = 0;
   virtual void HideWait() = 0;
+  // Called every few tens of milliseconds while a remote call waits for
+  // its answer: a service that shows the wait only once it lasts may show
+  // it now. Nothing to do for services that show it at once.
+  virtual void Waiting() {}
   // Runs a modal form until it closes; returns its modal result.
   virtual int RunModal(Form& form) = 0;
   virtual void ShowReport(const ReportDocument& report, ReportAction action) = 0;

@@ -13,8 +13,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <stdexcept>
+#include <thread>
 
 #include "desktop/PickListDialog.h"
 #include "desktop/QtDialogs.h"
@@ -282,11 +284,50 @@ class QtDialogsWait : public ::testing::Test {
     desktop_test::App();
     ASSERT_EQ(QApplication::overrideCursor(), nullptr);
   }
+  // A wait that has lasted: the call ticks once the delay has passed.
+  static void ShowLastingWait(QtDialogs& dialogs, int kind, std::string_view text) {
+    dialogs.ShowWait(kind, text);
+    std::this_thread::sleep_for(QtDialogs::kWaitDelay + std::chrono::milliseconds(20));
+    dialogs.Waiting();
+  }
 };
+
+TEST_F(QtDialogsWait, AQuickAnswerShowsNothingAndALastingOneShowsWhatIsDone) {
+  QtDialogs dialogs(nullptr, nullptr);
+  dialogs.ShowWait(1, "Atualizando Servidor...");
+  dialogs.Waiting();  // the call ticks at once: too early
+  EXPECT_TRUE(dialogs.Panel() == nullptr || !dialogs.Panel()->isVisible());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  dialogs.HideWait();  // answered quickly
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  ShowLastingWait(dialogs, 1, "Atualizando Servidor...");
+  ASSERT_NE(dialogs.Panel(), nullptr);
+  EXPECT_TRUE(dialogs.Panel()->isVisible());
+  EXPECT_EQ(dialogs.Panel()->Text(), "Atualizando Servidor...");
+  // A message comes while it waits: the panel is gone before the box shows.
+  bool panelUnderBox = true;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      panelUnderBox = dialogs.Panel()->isVisible();
+      box->accept();
+    }
+  });
+  answer.start(10);
+  dialogs.ShowError("Falhou.");
+  answer.stop();
+  EXPECT_FALSE(panelUnderBox);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  // Ticks after the message do not bring back a wait that was ended.
+  std::this_thread::sleep_for(QtDialogs::kWaitDelay + std::chrono::milliseconds(20));
+  dialogs.Waiting();
+  EXPECT_FALSE(dialogs.Panel()->isVisible());
+}
 
 TEST_F(QtDialogsWait, RepeatedWaitsReplaceTheTextUnderOneBusyCursor) {
   QtDialogs dialogs(nullptr, nullptr);
-  dialogs.ShowWait(1, "");
+  ShowLastingWait(dialogs, 1, "");
   ASSERT_NE(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
   ASSERT_NE(dialogs.Panel(), nullptr);
@@ -300,7 +341,7 @@ TEST_F(QtDialogsWait, RepeatedWaitsReplaceTheTextUnderOneBusyCursor) {
   dialogs.HideWait();
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // one restore undid all three waits
   EXPECT_FALSE(dialogs.Panel()->isVisible());
-  dialogs.ShowWait(0, "");
+  ShowLastingWait(dialogs, 0, "");
   EXPECT_TRUE(dialogs.Panel()->isVisible());
   dialogs.HideWait();
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -310,7 +351,7 @@ TEST_F(QtDialogsWait, HidingWithNothingShownLeavesOtherCursorsAlone) {
   QtDialogs dialogs(nullptr, nullptr);
   QApplication::setOverrideCursor(Qt::CrossCursor);
   dialogs.HideWait();
-  dialogs.ShowWait(1, "");
+  ShowLastingWait(dialogs, 1, "");
   dialogs.HideWait();
   dialogs.HideWait();
   ASSERT_NE(QApplication::overrideCursor(), nullptr);
@@ -321,7 +362,7 @@ TEST_F(QtDialogsWait, HidingWithNothingShownLeavesOtherCursorsAlone) {
 TEST_F(QtDialogsWait, TheServiceGoingAwayEndsItsWait) {
   {
     QtDialogs dialogs(nullptr, nullptr);
-    dialogs.ShowWait(0, "");
+    ShowLastingWait(dialogs, 0, "");
   }
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
@@ -331,7 +372,7 @@ TEST_F(QtDialogsWait, ThePanelIsCentredOverItsParent) {
   window.setGeometry(100, 100, 800, 600);
   window.show();
   QtDialogs dialogs(&window, nullptr);
-  dialogs.ShowWait(1, "Gravando");
+  ShowLastingWait(dialogs, 1, "Gravando");
   const QRect panel = dialogs.Panel()->frameGeometry();
   const QPoint centre = window.mapToGlobal(window.rect().center());
   EXPECT_LE((panel.center() - centre).manhattanLength(), 4);
