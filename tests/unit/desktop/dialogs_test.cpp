@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,15 +70,29 @@ TEST(QtDialogsMatchingRows, SubstringOfAnyColumnIgnoringCase) {
   EXPECT_TRUE(MatchingRows(kPeople, "Ana Lima").empty());  // one cell must hold the whole text
 }
 
-TEST(QtDialogsMatchingRows, AccentedLettersMatchInEitherCaseButNotUnaccented) {
-  EXPECT_EQ(MatchingRows(kPeople, "SÃO"), (std::vector<int>{2}));
-  EXPECT_EQ(MatchingRows({{"AÇÃO"}}, "ação"), (std::vector<int>{0}));
-  EXPECT_TRUE(MatchingRows(kPeople, "sao").empty());
+// People type without accents, or with other ones, in either case.
+TEST(QtDialogsMatchingRows, AccentsAndCaseAreIgnoredOnBothSides) {
+  const Cells places = {{"SÃO PAULO"}, {"Café"}, {"AÇÃO"}, {"Sapé"}, {"CAFE"}};
+  EXPECT_EQ(MatchingRows(places, "sao"), (std::vector<int>{0}));
+  EXPECT_EQ(MatchingRows(places, "São Paulo"), (std::vector<int>{0}));
+  EXPECT_EQ(MatchingRows(places, "cafe"), (std::vector<int>{1, 4}));
+  EXPECT_EQ(MatchingRows(places, "CAFÉ"), (std::vector<int>{1, 4}));
+  EXPECT_EQ(MatchingRows(places, "acao"), (std::vector<int>{2}));
+  EXPECT_EQ(MatchingRows(places, "sapê"), (std::vector<int>{3}));
+  EXPECT_TRUE(MatchingRows(places, "sao p aulo").empty());
+  EXPECT_TRUE(MatchingRows(places, "cafes").empty());
+
+  // The dialog filters the same way as one types.
+  desktop_test::App();
+  PickListDialog d("t", {{"Cidade"}}, places, 0);
+  QTest::keyClicks(d.findChild<QLineEdit*>(), "cafe");
+  EXPECT_EQ(d.VisibleRowCount(), 2);
+  EXPECT_EQ(d.CurrentRow(), 1);
 }
 
 // --- pick list dialog ----------------------------------------------------------
 
-std::vector<desktop::PickColumn> PeopleColumns() { return {{"Código", 4}, {"Nome", 30}, {"Cidade", 0}}; }
+std::vector<desktop::PickColumn> PeopleColumns() { return {{"Código"}, {"Nome"}, {"Cidade"}}; }
 
 class QtDialogsPickList : public ::testing::Test {
  protected:
@@ -94,7 +109,7 @@ TEST_F(QtDialogsPickList, ShowsTitleHeadersAndCellsWithTheCurrentRowSelected) {
   EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Código");
   EXPECT_EQ(table->horizontalHeaderItem(2)->text(), "Cidade");
   EXPECT_EQ(table->item(2, 2)->text(), "São Paulo");
-  EXPECT_GT(table->columnWidth(1), table->columnWidth(0));  // 30 characters against 4
+  EXPECT_GT(table->columnWidth(1), table->columnWidth(0));  // names against one-digit codes
   EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
   EXPECT_EQ(d.VisibleRowCount(), 4);
   EXPECT_EQ(d.CurrentRow(), 2);
@@ -169,6 +184,31 @@ TEST_F(QtDialogsPickList, EscapeCancelsAndDoubleClickPicks) {
   EXPECT_EQ(picked.ChosenRow(), 3);
 }
 
+// Nothing shows cut: every header and every cell, down to the last row,
+// fits its column as the dialog opens, the last column too.
+TEST_F(QtDialogsPickList, EveryColumnOpensWideEnoughForItsTitleAndWidestCell) {
+  Cells cells;
+  for (int i = 0; i < 1500; ++i) cells.push_back({std::to_string(i), "Ana", "Recife"});
+  cells.back() = {"1499", "Maria Aparecida dos Santos Figueiredo", "São José dos Campos"};
+  PickListDialog d("t", {{"Identificação do cliente"}, {"Nome"}, {"Cidade"}}, cells, 0);
+  d.show();
+  QTableWidget* table = Table(d);
+  const int textMargin = table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;
+  const int headerMargin = table->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, table->horizontalHeader());
+  const QFontMetrics cellFont = table->fontMetrics();
+  const QFontMetrics headerFont = table->horizontalHeader()->fontMetrics();
+  for (int c = 0; c < table->columnCount(); ++c) {
+    const int width = table->columnWidth(c);
+    const QString title = table->horizontalHeaderItem(c)->text();
+    EXPECT_EQ(headerFont.elidedText(title, Qt::ElideRight, width - 2 * headerMargin), title) << "column " << c;
+    for (int r = 0; r < table->rowCount(); ++r) {
+      const QString text = table->item(r, c)->text();
+      ASSERT_EQ(cellFont.elidedText(text, Qt::ElideRight, width - 2 * textMargin), text) << "row " << r;
+    }
+  }
+  EXPECT_LE(table->horizontalHeader()->length(), table->viewport()->width());
+}
+
 // --- pick list on a dataset -----------------------------------------------------
 
 class QtDialogsPickRow : public ::testing::Test {
@@ -202,7 +242,6 @@ TEST_F(QtDialogsPickRow, ReadsTheShownFieldsOfEveryRowWithoutMovingTheCursor) {
   const auto columns = desktop::PickColumns(Shown());
   ASSERT_EQ(columns.size(), 2u);
   EXPECT_EQ(columns[0].label, "Nome");
-  EXPECT_EQ(columns[0].width, 30);
   EXPECT_EQ(columns[1].label, "Código");
 }
 
