@@ -68,9 +68,12 @@ void QtDialogs::ShowInformation(std::string_view text) { InformationBox(text, pa
 bool QtDialogs::Confirm(std::string_view text) { return ConfirmBox(text, parent_)->exec() == QMessageBox::Yes; }
 
 bool QtDialogs::PickRow(std::string_view title, toolkit::DataSet& dataset,
-                        const std::vector<toolkit::Field*>& fields) {
-  PickListDialog dialog(FromUtf8(title), PickColumns(fields), PickCells(dataset, fields), dataset.CurrentIndex(),
-                        parent_);
+                        const std::vector<toolkit::Field*>& fields, std::string_view initialSearch) {
+  const QString search = FromUtf8(initialSearch);
+  // Opened on no row, the search makes its first match current.
+  PickListDialog dialog(FromUtf8(title), PickColumns(fields), PickCells(dataset, fields),
+                        search.isEmpty() ? dataset.CurrentIndex() : -1, parent_);
+  dialog.SetSearch(search);
   if (dialog.exec() != QDialog::Accepted || dialog.ChosenRow() < 0) return false;
   dataset.MoveBy(dialog.ChosenRow() - dataset.CurrentIndex());
   return true;

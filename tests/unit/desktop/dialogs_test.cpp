@@ -258,6 +258,33 @@ TEST_F(QtDialogsPickRow, APickMovesTheDataSetToThePickedRow) {
   EXPECT_EQ(scrolls, 1);
 }
 
+// The list opens on what is typed beside the lookup: filtered by it, on
+// its first match even when the dataset stood on a later one; a pick is
+// the dataset's row.
+TEST_F(QtDialogsPickRow, TypedTextOpensTheListFilteredOnItsFirstMatch) {
+  ds.MoveBy(1);  // on Carla Ana, a match but not the first
+  WhenModal<PickListDialog>([&](PickListDialog& d) {
+    EXPECT_EQ(d.findChild<QLineEdit*>()->text(), "ana");
+    EXPECT_EQ(d.VisibleRowCount(), 2);  // Ana Souza, Carla Ana
+    EXPECT_EQ(d.CurrentRow(), 0);
+    QTest::keyClick(d.findChild<QLineEdit*>(), Qt::Key_Down);
+    QTest::keyClick(d.findChild<QLineEdit*>(), Qt::Key_Return);
+  });
+  EXPECT_TRUE(dialogs.PickRow("Clientes", ds, Shown(), "ana"));
+  EXPECT_EQ(ds.FieldByName("NMCLIENTE").AsString(), "Carla Ana");
+
+  // Nothing typed: the whole list, on the dataset's row.
+  ds.MoveBy(1);
+  WhenModal<PickListDialog>([&](PickListDialog& d) {
+    EXPECT_TRUE(d.findChild<QLineEdit*>()->text().isEmpty());
+    EXPECT_EQ(d.VisibleRowCount(), 4);
+    EXPECT_EQ(d.CurrentRow(), 3);
+    d.reject();
+  });
+  EXPECT_FALSE(dialogs.PickRow("Clientes", ds, Shown(), ""));
+  EXPECT_EQ(ds.CurrentIndex(), 3);
+}
+
 TEST_F(QtDialogsPickRow, CancellingLeavesTheCursorAlone) {
   WhenModal<PickListDialog>([](PickListDialog& d) {
     d.SelectRow(3);
