@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,26 +21,53 @@ namespace {
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-bool RowMatches(const std::vector<std::string>& row, const QString& search) {
-  return std::any_of(row.begin(), row.end(),
-                     [&](const std::string& cell) { return FromUtf8(cell).contains(search, Qt::CaseInsensitive); });
+std::vector<QString> RowKeys(const std::vector<std::string>& row) {
+  std::vector<QString> keys;
+  keys.reserve(row.size());
+  for (const std::string& cell : row) keys.push_back(SearchKey(FromUtf8(cell)));
+  return keys;
 }
 
+std::vector<int> MatchingKeys(const std::vector<std::vector<QString>>& keys, const QString& search) {
+  const QString wanted = SearchKey(search);
+  std::vector<int> rows;
+  for (int i = 0; i < static_cast<int>(keys.size()); ++i)
+    if (wanted.isEmpty() ||
+        std::any_of(keys[i].begin(), keys[i].end(), [&](const QString& key) { return key.contains(wanted); }))
+      rows.push_back(i);
+  return rows;
+}
+
+// A column wider than this many average characters is cut there.
 constexpr int kMaxColumnChars = 60;
+// The share of the screen's width the dialog may take to show its columns.
+constexpr double kMaxScreenShare = 0.9;
+constexpr int kMinWidth = 320;
+constexpr int kHeight = 420;
 
 }  // namespace
 
+QString SearchKey(const QString& text) {
+  // Decomposed, an accented letter is its base letter followed by
+  // combining marks, which are dropped.
+  const QString decomposed = text.normalized(QString::NormalizationForm_D);
+  QString key;
+  key.reserve(decomposed.size());
+  for (const QChar c : decomposed)
+    if (c.category() != QChar::Mark_NonSpacing) key.append(c);
+  return key.toCaseFolded();
+}
+
 std::vector<int> MatchingRows(const std::vector<std::vector<std::string>>& cells, std::string_view search) {
-  const QString wanted = FromUtf8(search);
-  std::vector<int> rows;
-  for (int i = 0; i < static_cast<int>(cells.size()); ++i)
-    if (wanted.isEmpty() || RowMatches(cells[i], wanted)) rows.push_back(i);
-  return rows;
+  std::vector<std::vector<QString>> keys;
+  keys.reserve(cells.size());
+  for (const auto& row : cells) keys.push_back(RowKeys(row));
+  return MatchingKeys(keys, FromUtf8(search));
 }
 
 std::vector<PickColumn> PickColumns(const std::vector<toolkit::Field*>& fields) {
   std::vector<PickColumn> columns;
-  for (const toolkit::Field* f : fields) columns.push_back({FromUtf8(f->DisplayLabel()), f->DisplayWidth()});
+  for (const toolkit::Field* f : fields) columns.push_back({FromUtf8(f->DisplayLabel())});
   return columns;
 }
 
@@ -74,6 +103,7 @@ PickListDialog::PickListDialog(const QString& title, std::vector<PickColumn> col
   layout->addWidget(search_);
   layout->addWidget(table_);
   layout->addWidget(buttons);
+  FitColumns();
   if (!SelectRow(currentRow)) SelectFirstVisible();
   UpdateOkButton();
   search_->setFocus();
@@ -87,24 +117,42 @@ void PickListDialog::BuildTable(const std::vector<PickColumn>& columns) {
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
-  const int charWidth = fontMetrics().averageCharWidth();
-  int total = 0;
-  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+  for (int c = 0; c < static_cast<int>(columns.size()); ++c)
     table_->setHorizontalHeaderItem(c, new QTableWidgetItem(columns[c].label));
-    if (columns[c].width > 0) table_->setColumnWidth(c, std::min(columns[c].width, kMaxColumnChars) * charWidth + 12);
-    total += table_->columnWidth(c);
-  }
-  for (int r = 0; r < static_cast<int>(cells_.size()); ++r)
+  keys_.reserve(cells_.size());
+  for (int r = 0; r < static_cast<int>(cells_.size()); ++r) {
     for (int c = 0; c < static_cast<int>(cells_[r].size()) && c < table_->columnCount(); ++c)
       table_->setItem(r, c, new QTableWidgetItem(FromUtf8(cells_[r][c])));
-  resize(std::clamp(total + 40, 320, 900), 420);
+    keys_.push_back(RowKeys(cells_[r]));
+  }
+}
+
+// Qt sizes columns by the first thousand rows unless told otherwise: a
+// wider cell further down would show cut. (Which header's precision
+// counts has changed between Qt versions.)
+void PickListDialog::FitColumns() {
+  table_->horizontalHeader()->setResizeContentsPrecision(-1);
+  table_->verticalHeader()->setResizeContentsPrecision(-1);
+  table_->resizeColumnsToContents();
+  const int maxColumn = kMaxColumnChars * fontMetrics().averageCharWidth();
+  int total = 0;
+  for (int c = 0; c < table_->columnCount(); ++c) {
+    if (table_->columnWidth(c) > maxColumn) table_->setColumnWidth(c, maxColumn);
+    total += table_->columnWidth(c);
+  }
+  // Room for the frame, a vertical scroll bar and the layout's margins.
+  const QMargins margins = layout()->contentsMargins();
+  const int chrome = 2 * table_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, table_) +
+                     margins.left() + margins.right();
+  const QScreen* shown = screen();
+  const int maxWidth = shown ? static_cast<int>(shown->availableGeometry().width() * kMaxScreenShare) : 1024;
+  resize(std::clamp(total + chrome, kMinWidth, std::max(kMinWidth, maxWidth)), kHeight);
 }
 
 void PickListDialog::SetSearch(const QString& text) { search_->setText(text); }
 
 void PickListDialog::ApplyFilter(const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  const std::vector<int> matching = MatchingRows(cells_, std::string_view(utf8.constData(), utf8.size()));
+  const std::vector<int> matching = MatchingKeys(keys_, text);
   std::vector<bool> shown(cells_.size(), false);
   for (int row : matching) shown[row] = true;
   for (int r = 0; r < table_->rowCount(); ++r) table_->setRowHidden(r, !shown[r]);

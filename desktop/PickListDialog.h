@@ -20,13 +20,16 @@ class Field;
 
 namespace desktop {
 
-// Indexes of the rows with a cell containing search, case-insensitively
-// (accents compared as typed); every row for an empty search.
+// The form in which searches compare texts: accents dropped, case folded
+// ("São" and "sao" give the same key).
+QString SearchKey(const QString& text);
+
+// Indexes of the rows with a cell containing search, ignoring case and
+// accents; every row for an empty search.
 std::vector<int> MatchingRows(const std::vector<std::vector<std::string>>& cells, std::string_view search);
 
 struct PickColumn {
   QString label;
-  int width = 0;  // characters; 0 leaves the column at its default width
 };
 
 // The shown columns of fields, and the text of every view row of dataset
@@ -35,6 +38,9 @@ std::vector<PickColumn> PickColumns(const std::vector<toolkit::Field*>& fields);
 std::vector<std::vector<std::string>> PickCells(const toolkit::DataSet& dataset,
                                                 const std::vector<toolkit::Field*>& fields);
 
+// Every column starts wide enough for its title and its widest cell (up to
+// a sane maximum), and the dialog wide enough for every column (up to most
+// of the screen).
 class PickListDialog : public QDialog {
   Q_OBJECT
 
@@ -62,11 +68,13 @@ class PickListDialog : public QDialog {
 
  private:
   void BuildTable(const std::vector<PickColumn>& columns);
+  void FitColumns();
   void ApplyFilter(const QString& text);
   void SelectFirstVisible();
   void UpdateOkButton();
 
   std::vector<std::vector<std::string>> cells_;
+  std::vector<std::vector<QString>> keys_;  // SearchKey of each cell, made once
   QLineEdit* search_ = nullptr;
   QTableWidget* table_ = nullptr;
   QPushButton* ok_ = nullptr;

@@ -103,10 +103,13 @@ std::unique_ptr<QDialog> QtDialogs::HelpWindow(std::string_view title, std::stri
 }
 
 bool QtDialogs::PickRow(std::string_view title, toolkit::DataSet& dataset,
-                        const std::vector<toolkit::Field*>& fields) {
+                        const std::vector<toolkit::Field*>& fields, std::string_view initialSearch) {
   HideWait();
-  PickListDialog dialog(FromUtf8(title), PickColumns(fields), PickCells(dataset, fields), dataset.CurrentIndex(),
-                        parent_);
+  const QString search = FromUtf8(initialSearch);
+  // Opened on no row, the search makes its first match current.
+  PickListDialog dialog(FromUtf8(title), PickColumns(fields), PickCells(dataset, fields),
+                        search.isEmpty() ? dataset.CurrentIndex() : -1, parent_);
+  dialog.SetSearch(search);
   if (dialog.exec() != QDialog::Accepted || dialog.ChosenRow() < 0) return false;
   dataset.MoveBy(dialog.ChosenRow() - dataset.CurrentIndex());
   return true;

@@ -50,7 +50,8 @@ class QtDialogs : public toolkit::DialogService {
   void ShowError(std::string_view text) override;
   void ShowInformation(std::string_view text) override;
   bool Confirm(std::string_view text) override;
-  bool PickRow(std::string_view title, toolkit::DataSet& dataset, const std::vector<toolkit::Field*>& fields) override;
+  bool PickRow(std::string_view title, toolkit::DataSet& dataset, const std::vector<toolkit::Field*>& fields,
+               std::string_view initialSearch = {}) override;
   void ShowWait(int kind, std::string_view text) override;
   void HideWait() override;
   // The wait indicator shows once a wait has lasted kWaitDelay.

@@ -63,7 +63,8 @@ void ActiveShowAvi(toolkit::Form* /*form*/, int kind, std::string_view text) {
 
 void DeactiveShowAvi(toolkit::Form* /*form*/) { toolkit::Application::Instance().Dialogs().HideWait(); }
 
-bool Pesquisar(toolkit::DataSource& source, std::string_view title, bool allFields, bool openDataSet) {
+bool Pesquisar(toolkit::DataSource& source, std::string_view title, bool allFields, bool openDataSet,
+               std::string_view initialSearch) {
   toolkit::DataSet* data = source.DataSet();
   if (!data) return false;
   if (!data->Active()) {
@@ -74,7 +75,7 @@ bool Pesquisar(toolkit::DataSource& source, std::string_view title, bool allFiel
   std::vector<toolkit::Field*> fields;
   for (int i = 0; i < data->FieldCount(); ++i)
     if (allFields || data->Fields(i).Visible()) fields.push_back(&data->Fields(i));
-  return toolkit::Application::Instance().Dialogs().PickRow(title, *data, fields);
+  return toolkit::Application::Instance().Dialogs().PickRow(title, *data, fields, Trim(initialSearch));
 }
 
 }  // namespace framework

@@ -56,7 +56,11 @@ void DeactiveShowAvi(toolkit::Form* form = nullptr);
 // allFields: every field of the dataset, not only the visible ones.
 // openDataSet: a closed dataset is opened first (else a closed one gives
 // false without a list). An empty dataset gives false without a list.
+// initialSearch: what the list opens searching for (surrounding blanks
+// dropped), positioned on its first match; empty, the whole list on the
+// current row.
 // Returns true when the user picked a row, which is then current.
-bool Pesquisar(toolkit::DataSource& source, std::string_view title, bool allFields, bool openDataSet);
+bool Pesquisar(toolkit::DataSource& source, std::string_view title, bool allFields, bool openDataSet,
+               std::string_view initialSearch = {});
 
 }  // namespace framework

@@ -3,6 +3,7 @@
 #include "framework/Helpers.h"
 #include "toolkit/controls/Application.h"
 #include "toolkit/controls/DialogService.h"
+#include "toolkit/controls/Edit.h"
 #include "toolkit/data/DataSource.h"
 
 namespace framework {
@@ -22,7 +23,9 @@ void TBtnPesquisa::Click() {
     toolkit::Application::Instance().Dialogs().ShowInformation(emptyText_);
     return;
   }
-  if (!Pesquisar(*source_, title_, false, false)) {
+  // What is typed in the edit is what the person is looking for.
+  const std::string typed = edit_ ? edit_->Text() : std::string();
+  if (!Pesquisar(*source_, title_, false, false, typed)) {
     toolkit::Fire(OnCancelPesq, *this);
     return;
   }

@@ -38,7 +38,8 @@ class TBtnPesquisa : public toolkit::Button {
 
   // When enabled and showing: OnBeforePesq; then, over the data source's
   // dataset, the empty-list text when it is closed or empty, else the pick
-  // list of its visible fields; OnAfterPesq when a row was picked,
+  // list of its visible fields, opened searching for the edit's text (see
+  // Pesquisar); OnAfterPesq when a row was picked,
   // OnCancelPesq when it was closed without one. The focus stays
   // where it was.
   void Click() override;

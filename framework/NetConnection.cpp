@@ -17,6 +17,13 @@ CallObserver*& Observer() {
   return observer;
 }
 
+// A transport failure's reason as a line of its own: "Conexão recusada."
+std::string Sentence(std::string reason) {
+  if (!reason.empty() && reason[0] >= 'a' && reason[0] <= 'z') reason[0] = static_cast<char>(reason[0] - 'a' + 'A');
+  if (!reason.empty() && reason.back() != '.') reason += '.';
+  return reason;
+}
+
 }  // namespace
 
 TNetConnection::TNetConnection(toolkit::Component* owner) : Component(owner) {}
@@ -52,7 +59,7 @@ bool TNetConnection::Open(std::string& failure) {
     client->Connect(serverName_, framework::Host().user, framework::Host().token);
     client_ = std::move(client);
   } catch (const rpc::TransportError& e) {
-    failure = ConnectFailure(e.what());
+    failure = ConnectFailure(Sentence(e.Reason()));
     return false;
   } catch (const rpc::RpcError& e) {
     failure = ConnectFailure(e.what());
@@ -100,7 +107,8 @@ ServerAnswer TNetConnection::Call(const std::string& method, const std::vector<r
     client_.reset();
     connected_ = false;
     ServerAnswer failure = ServerAnswer::Failure(0, "Falha na comunicação com o servidor de aplicação " + host_ +
-                                                        ":" + std::to_string(port_) + "\n" + e.what());
+                                                        ":" + std::to_string(port_) + "\n" + method + ": " +
+                                                        e.Reason() + ".");
     failure.answerLost = dynamic_cast<const rpc::AnswerLost*>(&e) != nullptr;
     return failure;
   }

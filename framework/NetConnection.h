@@ -53,7 +53,9 @@ class TNetConnection : public toolkit::Component {
 
   // Calls a remote method and returns its answer; never throws for a
   // refusal of the server or a failure of the network, which come back as a
-  // failed answer (answerLost when the request had gone out whole). A
+  // failed answer (answerLost when the request had gone out whole; the
+  // network's failure reads "Falha na comunicação com o servidor de
+  // aplicação HOST:PORT" and "METHOD: reason." on a second line). A
   // closed connection is connected first (BeforeConnect runs again); a
   // failed connect is the call's failed answer.
   ServerAnswer Call(const std::string& method, const std::vector<rpc::Param>& params);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "rpc/ClientTls.h"
+#include "rpc/TransportText.h"
 
 namespace rpc {
 
@@ -22,14 +23,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr const char* kServerClosed = "o servidor encerrou a conexão";
+
 // The clock reading `timeout` from now; very long ones are cut to a year
 // so that the sum cannot overflow.
 Clock::time_point After(std::chrono::milliseconds timeout) {
   return Clock::now() + std::clamp<std::chrono::milliseconds>(timeout, std::chrono::milliseconds(0),
                                                              std::chrono::hours(24 * 365));
 }
-
-std::string ErrnoText(int err) { return std::strerror(err); }
 
 // Milliseconds left until the deadline, rounded up, 0 when it has passed.
 int MillisLeft(Clock::time_point deadline) {
@@ -102,9 +103,15 @@ struct Client::Impl {
     return PollFor(socket, events, deadline, err, options.whileWaiting);
   }
 
-  [[noreturn]] void Fail(const std::string& what) {
+  // The call (its method and the server) failed for reason.
+  [[noreturn]] void Fail(const std::string& call, const std::string& reason) {
     Drop();
-    throw TransportError(what);
+    throw TransportError(call + ": " + reason + ".", reason);
+  }
+
+  [[noreturn]] void FailConnect(const std::string& reason) {
+    Drop();
+    throw TransportError("Não foi possível conectar a " + where + ": " + reason + ".", reason);
   }
 
   void OpenSocket() {
@@ -116,9 +123,9 @@ struct Client::Impl {
     addrinfo* list = nullptr;
     const std::string service = std::to_string(port);
     if (const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list); rc != 0)
-      throw TransportError("cannot connect to " + where + ": cannot resolve '" + host + "': " + ::gai_strerror(rc));
+      FailConnect(ResolveText(rc, host));
     const Clock::time_point deadline = After(options.connectTimeout);
-    std::string lastError = "no address";
+    std::string lastError = "o nome '" + host + "' não tem endereço";
     for (addrinfo* ai = list; ai; ai = ai->ai_next) {
       const int s = ::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol);
       if (s < 0) {
@@ -131,7 +138,7 @@ struct Client::Impl {
         if (err == EINPROGRESS) {
           err = 0;
           if (!WaitFor(s, POLLOUT, deadline, err)) {
-            lastError = "no answer within " + std::to_string(options.connectTimeout.count()) + " ms";
+            lastError = NoAnswerText(options.connectTimeout.count());
             ::close(s);
             break;  // the time is spent, whatever addresses are left
           }
@@ -153,7 +160,7 @@ struct Client::Impl {
       break;
     }
     ::freeaddrinfo(list);
-    if (fd < 0) throw TransportError("cannot connect to " + where + ": " + lastError);
+    if (fd < 0) FailConnect(lastError);
     if (tls) StartTls(deadline);
   }
 
@@ -163,12 +170,11 @@ struct Client::Impl {
       for (long step = tls->Handshake(); step != 1; step = tls->Handshake()) {
         int err = 0;
         if (!WaitFor(fd, step == ClientTls::kWantRead ? POLLIN : POLLOUT, deadline, err))
-          Fail("cannot connect to " + where + ": no TLS handshake within " +
-               std::to_string(options.connectTimeout.count()) + " ms");
-        if (err) Fail("cannot connect to " + where + ": " + ErrnoText(err));
+          FailConnect("handshake TLS " + NoAnswerText(options.connectTimeout.count()));
+        if (err) FailConnect(ErrnoText(err));
       }
     } catch (const TransportError& e) {
-      if (fd >= 0) Fail("cannot connect to " + where + ": " + e.what());
+      if (fd >= 0) FailConnect(e.Reason());  // from TLS itself
       throw;
     }
   }
@@ -217,10 +223,10 @@ struct Client::Impl {
       }
       int err = errno;
       if (err == EINTR) continue;
-      if (err != EAGAIN && err != EWOULDBLOCK) Fail(call + ": cannot send: " + ErrnoText(err));
+      if (err != EAGAIN && err != EWOULDBLOCK) Fail(call, "falha ao enviar: " + ErrnoText(err));
       err = 0;
-      if (!WaitFor(fd, POLLOUT, deadline, err)) Fail(call + ": no answer within " + TimeoutText());
-      if (err) Fail(call + ": cannot send: " + ErrnoText(err));
+      if (!WaitFor(fd, POLLOUT, deadline, err)) Fail(call, NoAnswerText(options.callTimeout.count()));
+      if (err) Fail(call, "falha ao enviar: " + ErrnoText(err));
     }
   }
 
@@ -228,8 +234,8 @@ struct Client::Impl {
   void WaitTls(long step, Clock::time_point deadline, const std::string& call) {
     int err = 0;
     if (!WaitFor(fd, step == ClientTls::kWantWrite ? POLLOUT : POLLIN, deadline, err))
-      Fail(call + ": no answer within " + TimeoutText());
-    if (err) Fail(call + ": " + ErrnoText(err));
+      Fail(call, NoAnswerText(options.callTimeout.count()));
+    if (err) Fail(call, ErrnoText(err));
   }
 
   void SendAllTls(std::string_view data, Clock::time_point deadline, const std::string& call) {
@@ -238,12 +244,12 @@ struct Client::Impl {
       try {
         n = tls->Write(data.data(), data.size());
       } catch (const TransportError& e) {
-        Fail(call + ": cannot send: " + e.what());
+        Fail(call, "falha ao enviar: " + e.Reason());
       }
       if (n > 0)
         data.remove_prefix(static_cast<std::size_t>(n));
       else if (n == 0)
-        Fail(call + ": the server closed the connection");
+        Fail(call, kServerClosed);
       else
         WaitTls(n, deadline, call);
     }
@@ -253,15 +259,15 @@ struct Client::Impl {
   void Receive(Clock::time_point deadline, const std::string& call) {
     if (tls) return ReceiveTls(deadline, call);
     int err = 0;
-    if (!WaitFor(fd, POLLIN, deadline, err)) Fail(call + ": no answer within " + TimeoutText());
-    if (err) Fail(call + ": cannot receive: " + ErrnoText(err));
+    if (!WaitFor(fd, POLLIN, deadline, err)) Fail(call, NoAnswerText(options.callTimeout.count()));
+    if (err) Fail(call, "falha ao receber: " + ErrnoText(err));
     const ssize_t n = ::recv(fd, in.data(), in.size(), 0);
     if (n > 0) {
       decoder.Feed(std::string_view(in.data(), static_cast<std::size_t>(n)));
     } else if (n == 0) {
-      Fail(call + ": the server closed the connection");
+      Fail(call, kServerClosed);
     } else if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
-      Fail(call + ": cannot receive: " + ErrnoText(errno));
+      Fail(call, "falha ao receber: " + ErrnoText(errno));
     }
   }
 
@@ -271,21 +277,19 @@ struct Client::Impl {
     try {
       n = tls->Read(in.data(), in.size());
     } catch (const TransportError& e) {
-      Fail(call + ": cannot receive: " + e.what());
+      Fail(call, "falha ao receber: " + e.Reason());
     }
     if (n > 0)
       decoder.Feed(std::string_view(in.data(), static_cast<std::size_t>(n)));
     else if (n == 0)
-      Fail(call + ": the server closed the connection");
+      Fail(call, kServerClosed);
     else if (n == ClientTls::kWantWrite)
       WaitTls(n, deadline, call);
   }
 
-  std::string TimeoutText() const { return std::to_string(options.callTimeout.count()) + " ms"; }
-
   // Sends one request and reads its answer.
   Response Exchange(const std::string& idJson, std::string_view request, std::string_view method) {
-    const std::string call = "call " + std::string(method) + " to " + where;
+    const std::string call = std::string(method) + " (" + where + ")";
     out.clear();
     AppendFrame(out, request, options.maxFrame);  // too long: nothing sent, the connection stays
     const Clock::time_point deadline = After(options.callTimeout);
@@ -297,7 +301,7 @@ struct Client::Impl {
       try {
         payload = decoder.Next();
       } catch (const FrameError& e) {
-        Fail(call + ": " + e.what());
+        Fail(call, std::string("resposta ilegível: ") + e.what());
       }
       if (payload) break;
       Receive(deadline, call);
@@ -306,12 +310,12 @@ struct Client::Impl {
     try {
       r = DecodeResponse(*payload);
     } catch (const RpcError& e) {
-      Fail(call + ": " + e.what());
+      Fail(call, std::string("resposta ilegível: ") + e.what());
     }
     // An error with id null is the server's answer to a request it could
     // not read; one request is in flight, so it is this one.
     if (r.idJson != idJson && !(r.idJson == "null" && !r.ok))
-      Fail(call + ": the answer has id " + r.idJson.substr(0, 40) + ", expected " + idJson);
+      Fail(call, "a resposta veio com o id " + r.idJson.substr(0, 40) + " em vez de " + idJson);
     // Bytes after the answer belong to no request: start afresh next time.
     if (decoder.Buffered()) Drop();
     return r;
@@ -346,7 +350,7 @@ Reply Client::Call(std::string_view method, const std::vector<Param>& params) {
   } catch (const TransportError& e) {
     // A frame sent in part is never read by the server; one sent whole may
     // have been carried out.
-    if (c.sentWhole) throw AnswerLost(e.what());
+    if (c.sentWhole) throw AnswerLost(e.what(), e.Reason());
     throw;
   }
   if (!r.ok) throw RpcError(r.code, r.message, std::move(r.dataJson));

@@ -1,14 +1,17 @@
 #include "rpc/ClientTls.h"
 
 #include <arpa/inet.h>
+#include <unistd.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 
 #include "rpc/Message.h"
+#include "rpc/TransportText.h"
 
 namespace rpc {
 
@@ -23,7 +26,7 @@ std::string OpenSslErrors() {
     if (!text.empty()) text += "; ";
     text += buffer;
   }
-  return text.empty() ? "unknown TLS error" : text;
+  return text.empty() ? "erro de TLS desconhecido" : text;
 }
 
 bool IsAddress(const std::string& host) {
@@ -38,13 +41,18 @@ ClientTls::ClientTls(const std::string& caFile) {
   if (!context_) throw TransportError("TLS: " + OpenSslErrors());
   SSL_CTX_set_min_proto_version(context_, TLS1_2_VERSION);
   SSL_CTX_set_verify(context_, SSL_VERIFY_PEER, nullptr);
-  const int loaded = caFile.empty() ? SSL_CTX_set_default_verify_paths(context_)
-                                    : SSL_CTX_load_verify_locations(context_, caFile.c_str(), nullptr);
+  // A file that cannot be read is said so plainly, not in OpenSSL's words.
+  int unreadable = 0;
+  if (!caFile.empty() && ::access(caFile.c_str(), R_OK) != 0) unreadable = errno;
+  int loaded = 0;
+  if (!unreadable)
+    loaded = caFile.empty() ? SSL_CTX_set_default_verify_paths(context_)
+                            : SSL_CTX_load_verify_locations(context_, caFile.c_str(), nullptr);
   if (loaded != 1) {
-    const std::string why = OpenSslErrors();
+    const std::string why = unreadable ? ErrnoText(unreadable) : OpenSslErrors();
     SSL_CTX_free(context_);
-    throw TransportError("TLS: cannot use the certificate authorities " +
-                         (caFile.empty() ? std::string("of the system") : caFile) + ": " + why);
+    throw TransportError("TLS: não foi possível usar as autoridades certificadoras " +
+                         (caFile.empty() ? std::string("do sistema") : caFile) + ": " + why);
   }
   // A write repeated after kWantWrite may come from a moved buffer.
   SSL_CTX_set_mode(context_, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
@@ -70,7 +78,7 @@ void ClientTls::Begin(int fd, const std::string& host) {
   SSL_set_connect_state(ssl_);
 }
 
-long ClientTls::Step(int result, const char* what) {
+long ClientTls::Step(int result, const char* failure) {
   if (result > 0) return result;
   switch (SSL_get_error(ssl_, result)) {
     case SSL_ERROR_WANT_READ:
@@ -85,7 +93,7 @@ long ClientTls::Step(int result, const char* what) {
     default:
       break;
   }
-  throw TransportError(std::string("TLS ") + what + " failed: " + OpenSslErrors());
+  throw TransportError(std::string(failure) + ": " + OpenSslErrors());
 }
 
 long ClientTls::Handshake() {
@@ -94,21 +102,23 @@ long ClientTls::Handshake() {
   if (result == 1) return 1;
   const long verify = SSL_get_verify_result(ssl_);
   if (verify != X509_V_OK)
-    throw TransportError(std::string("TLS handshake failed: the server's certificate is not trusted: ") +
-                         X509_verify_cert_error_string(verify));
-  const long step = Step(result, "handshake");
-  if (step == 0) throw TransportError("TLS handshake failed: the server closed the connection");
+    throw TransportError("falha no handshake TLS: o certificado do servidor não é confiável: " +
+                         CertificateText(verify));
+  const long step = Step(result, "falha no handshake TLS");
+  if (step == 0) throw TransportError("falha no handshake TLS: o servidor encerrou a conexão");
   return step;
 }
 
 long ClientTls::Read(char* data, std::size_t size) {
   ERR_clear_error();
-  return Step(SSL_read(ssl_, data, static_cast<int>(std::min<std::size_t>(size, INT_MAX))), "read");
+  const int n = SSL_read(ssl_, data, static_cast<int>(std::min<std::size_t>(size, INT_MAX)));
+  return Step(n, "falha na leitura TLS");
 }
 
 long ClientTls::Write(const char* data, std::size_t size) {
   ERR_clear_error();
-  return Step(SSL_write(ssl_, data, static_cast<int>(std::min<std::size_t>(size, INT_MAX))), "write");
+  const int n = SSL_write(ssl_, data, static_cast<int>(std::min<std::size_t>(size, INT_MAX)));
+  return Step(n, "falha na escrita TLS");
 }
 
 bool ClientTls::Pending() const { return ssl_ && SSL_pending(ssl_) > 0; }

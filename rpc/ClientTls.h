@@ -43,7 +43,8 @@ class ClientTls {
   void End();
 
  private:
-  long Step(int result, const char* what);
+  // failure names the step in the error it throws: "falha na leitura TLS".
+  long Step(int result, const char* failure);
   SSL_CTX* context_ = nullptr;
   SSL* ssl_ = nullptr;
 };

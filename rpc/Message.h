@@ -47,9 +47,17 @@ class RpcError : public std::runtime_error {
 };
 
 // The client could not reach the server, timed out, or lost the connection.
+// what() is a whole sentence naming the server (and the call); Reason() is
+// why alone, "conexão recusada", for a caller that names them itself.
 class TransportError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit TransportError(const std::string& what) : std::runtime_error(what), reason_(what) {}
+  TransportError(const std::string& what, std::string reason)
+      : std::runtime_error(what), reason_(std::move(reason)) {}
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string reason_;
 };
 
 // A TransportError after the request went out whole: its answer did not

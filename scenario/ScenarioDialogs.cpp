@@ -29,7 +29,7 @@ bool ScenarioDialogs::Confirm(std::string_view text) {
 }
 
 bool ScenarioDialogs::PickRow(std::string_view title, toolkit::DataSet& dataset,
-                              const std::vector<toolkit::Field*>&) {
+                              const std::vector<toolkit::Field*>&, std::string_view) {
   if (picks_.empty()) Fail("pick list without a queued pick: " + Quote(std::string(title)));
   const std::optional<int> row = picks_.front().row;
   picks_.pop_front();

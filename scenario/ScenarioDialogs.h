@@ -60,7 +60,10 @@ class ScenarioDialogs : public toolkit::DialogService {
   void ShowError(std::string_view text) override;
   void ShowInformation(std::string_view text) override;
   bool Confirm(std::string_view text) override;
-  bool PickRow(std::string_view title, toolkit::DataSet& dataset, const std::vector<toolkit::Field*>& fields) override;
+  // Picks the queued row of the dataset's view, whatever the list opened
+  // searching for: scripts name rows as the dataset holds them.
+  bool PickRow(std::string_view title, toolkit::DataSet& dataset, const std::vector<toolkit::Field*>& fields,
+               std::string_view initialSearch = {}) override;
   void ShowWait(int kind, std::string_view text) override;
   void HideWait() override;
   // Throws std::logic_error when no modal runner is set.

@@ -33,8 +33,12 @@ class DialogService {
   virtual bool Confirm(std::string_view text) = 0;
   // Lets the user pick a row of dataset, showing the given fields. Returns
   // true with the picked row current, false (cursor where it was) when the
-  // user picked nothing.
-  virtual bool PickRow(std::string_view title, DataSet& dataset, const std::vector<Field*>& fields) = 0;
+  // user picked nothing. initialSearch, when not empty, is what the list
+  // opens searching for, as if typed into its search box: only the rows
+  // matching it show, the first of them current. Empty, every row shows
+  // with the dataset's current row current.
+  virtual bool PickRow(std::string_view title, DataSet& dataset, const std::vector<Field*>& fields,
+                       std::string_view initialSearch = {}) = 0;
   // Shows (and replaces) or hides the wait indicator; kind 0 connecting,
   // 1 saving.
   virtual void ShowWait(int kind, std::string_view text) = 0;

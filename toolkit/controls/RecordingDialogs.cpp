@@ -21,11 +21,13 @@ bool RecordingDialogs::Confirm(std::string_view text) {
   return yes;
 }
 
-bool RecordingDialogs::PickRow(std::string_view title, DataSet& dataset, const std::vector<Field*>& fields) {
+bool RecordingDialogs::PickRow(std::string_view title, DataSet& dataset, const std::vector<Field*>& fields,
+                               std::string_view initialSearch) {
   log_.push_back({Kind::PickList, std::string(title)});
   std::vector<std::string> names;
   for (Field* f : fields) names.push_back(f->FieldName());
   pickFields_.push_back(std::move(names));
+  pickSearches_.emplace_back(initialSearch);
   if (picks_.empty()) throw std::logic_error("Pick list without a queued pick: " + std::string(title));
   std::optional<int> row = picks_.front();
   picks_.pop_front();
@@ -98,6 +100,7 @@ void RecordingDialogs::Clear() {
   reports_.clear();
   pickFields_.clear();
   lastHelp_.clear();
+  pickSearches_.clear();
   waitShown_ = false;
   waitKind_ = -1;
 }

@@ -27,7 +27,8 @@ class RecordingDialogs : public DialogService {
   void ShowError(std::string_view text) override;
   void ShowInformation(std::string_view text) override;
   bool Confirm(std::string_view text) override;
-  bool PickRow(std::string_view title, DataSet& dataset, const std::vector<Field*>& fields) override;
+  bool PickRow(std::string_view title, DataSet& dataset, const std::vector<Field*>& fields,
+               std::string_view initialSearch = {}) override;
   void ShowWait(int kind, std::string_view text) override;
   void HideWait() override;
   int RunModal(Form& form) override;
@@ -52,6 +53,8 @@ class RecordingDialogs : public DialogService {
   // The rich text of the last help shown, empty when none was.
   const std::string& LastHelp() const { return lastHelp_; }
   const std::vector<std::vector<std::string>>& PickedFields() const { return pickFields_; }
+  // The search each pick list opened with, in order.
+  const std::vector<std::string>& PickSearches() const { return pickSearches_; }
   void Clear();
 
  private:
@@ -62,6 +65,7 @@ class RecordingDialogs : public DialogService {
   std::vector<ReportDocument> reports_;
   std::string lastHelp_;
   std::vector<std::vector<std::string>> pickFields_;
+  std::vector<std::string> pickSearches_;
   bool waitShown_ = false;
   int waitKind_ = -1;
 };

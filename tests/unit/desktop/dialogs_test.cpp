@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,15 +72,29 @@ TEST(QtDialogsMatchingRows, SubstringOfAnyColumnIgnoringCase) {
   EXPECT_TRUE(MatchingRows(kPeople, "Ana Lima").empty());  // one cell must hold the whole text
 }
 
-TEST(QtDialogsMatchingRows, AccentedLettersMatchInEitherCaseButNotUnaccented) {
-  EXPECT_EQ(MatchingRows(kPeople, "SÃO"), (std::vector<int>{2}));
-  EXPECT_EQ(MatchingRows({{"AÇÃO"}}, "ação"), (std::vector<int>{0}));
-  EXPECT_TRUE(MatchingRows(kPeople, "sao").empty());
+// People type without accents, or with other ones, in either case.
+TEST(QtDialogsMatchingRows, AccentsAndCaseAreIgnoredOnBothSides) {
+  const Cells places = {{"SÃO PAULO"}, {"Café"}, {"AÇÃO"}, {"Sapé"}, {"CAFE"}};
+  EXPECT_EQ(MatchingRows(places, "sao"), (std::vector<int>{0}));
+  EXPECT_EQ(MatchingRows(places, "São Paulo"), (std::vector<int>{0}));
+  EXPECT_EQ(MatchingRows(places, "cafe"), (std::vector<int>{1, 4}));
+  EXPECT_EQ(MatchingRows(places, "CAFÉ"), (std::vector<int>{1, 4}));
+  EXPECT_EQ(MatchingRows(places, "acao"), (std::vector<int>{2}));
+  EXPECT_EQ(MatchingRows(places, "sapê"), (std::vector<int>{3}));
+  EXPECT_TRUE(MatchingRows(places, "sao p aulo").empty());
+  EXPECT_TRUE(MatchingRows(places, "cafes").empty());
+
+  // The dialog filters the same way as one types.
+  desktop_test::App();
+  PickListDialog d("t", {{"Cidade"}}, places, 0);
+  QTest::keyClicks(d.findChild<QLineEdit*>(), "cafe");
+  EXPECT_EQ(d.VisibleRowCount(), 2);
+  EXPECT_EQ(d.CurrentRow(), 1);
 }
 
 // --- pick list dialog ----------------------------------------------------------
 
-std::vector<desktop::PickColumn> PeopleColumns() { return {{"Código", 4}, {"Nome", 30}, {"Cidade", 0}}; }
+std::vector<desktop::PickColumn> PeopleColumns() { return {{"Código"}, {"Nome"}, {"Cidade"}}; }
 
 class QtDialogsPickList : public ::testing::Test {
  protected:
@@ -96,7 +111,7 @@ TEST_F(QtDialogsPickList, ShowsTitleHeadersAndCellsWithTheCurrentRowSelected) {
   EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Código");
   EXPECT_EQ(table->horizontalHeaderItem(2)->text(), "Cidade");
   EXPECT_EQ(table->item(2, 2)->text(), "São Paulo");
-  EXPECT_GT(table->columnWidth(1), table->columnWidth(0));  // 30 characters against 4
+  EXPECT_GT(table->columnWidth(1), table->columnWidth(0));  // names against one-digit codes
   EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
   EXPECT_EQ(d.VisibleRowCount(), 4);
   EXPECT_EQ(d.CurrentRow(), 2);
@@ -171,6 +186,31 @@ TEST_F(QtDialogsPickList, EscapeCancelsAndDoubleClickPicks) {
   EXPECT_EQ(picked.ChosenRow(), 3);
 }
 
+// Nothing shows cut: every header and every cell, down to the last row,
+// fits its column as the dialog opens, the last column too.
+TEST_F(QtDialogsPickList, EveryColumnOpensWideEnoughForItsTitleAndWidestCell) {
+  Cells cells;
+  for (int i = 0; i < 1500; ++i) cells.push_back({std::to_string(i), "Ana", "Recife"});
+  cells.back() = {"1499", "Maria Aparecida dos Santos Figueiredo", "São José dos Campos"};
+  PickListDialog d("t", {{"Identificação do cliente"}, {"Nome"}, {"Cidade"}}, cells, 0);
+  d.show();
+  QTableWidget* table = Table(d);
+  const int textMargin = table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;
+  const int headerMargin = table->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, table->horizontalHeader());
+  const QFontMetrics cellFont = table->fontMetrics();
+  const QFontMetrics headerFont = table->horizontalHeader()->fontMetrics();
+  for (int c = 0; c < table->columnCount(); ++c) {
+    const int width = table->columnWidth(c);
+    const QString title = table->horizontalHeaderItem(c)->text();
+    EXPECT_EQ(headerFont.elidedText(title, Qt::ElideRight, width - 2 * headerMargin), title) << "column " << c;
+    for (int r = 0; r < table->rowCount(); ++r) {
+      const QString text = table->item(r, c)->text();
+      ASSERT_EQ(cellFont.elidedText(text, Qt::ElideRight, width - 2 * textMargin), text) << "row " << r;
+    }
+  }
+  EXPECT_LE(table->horizontalHeader()->length(), table->viewport()->width());
+}
+
 // --- pick list on a dataset -----------------------------------------------------
 
 class QtDialogsPickRow : public ::testing::Test {
@@ -204,7 +244,6 @@ TEST_F(QtDialogsPickRow, ReadsTheShownFieldsOfEveryRowWithoutMovingTheCursor) {
   const auto columns = desktop::PickColumns(Shown());
   ASSERT_EQ(columns.size(), 2u);
   EXPECT_EQ(columns[0].label, "Nome");
-  EXPECT_EQ(columns[0].width, 30);
   EXPECT_EQ(columns[1].label, "Código");
 }
 
@@ -219,6 +258,33 @@ TEST_F(QtDialogsPickRow, APickMovesTheDataSetToThePickedRow) {
   EXPECT_EQ(ds.CurrentIndex(), 2);
   EXPECT_EQ(ds.FieldByName("CDCLIENTE").AsString(), "3");
   EXPECT_EQ(scrolls, 1);
+}
+
+// The list opens on what is typed beside the lookup: filtered by it, on
+// its first match even when the dataset stood on a later one; a pick is
+// the dataset's row.
+TEST_F(QtDialogsPickRow, TypedTextOpensTheListFilteredOnItsFirstMatch) {
+  ds.MoveBy(1);  // on Carla Ana, a match but not the first
+  WhenModal<PickListDialog>([&](PickListDialog& d) {
+    EXPECT_EQ(d.findChild<QLineEdit*>()->text(), "ana");
+    EXPECT_EQ(d.VisibleRowCount(), 2);  // Ana Souza, Carla Ana
+    EXPECT_EQ(d.CurrentRow(), 0);
+    QTest::keyClick(d.findChild<QLineEdit*>(), Qt::Key_Down);
+    QTest::keyClick(d.findChild<QLineEdit*>(), Qt::Key_Return);
+  });
+  EXPECT_TRUE(dialogs.PickRow("Clientes", ds, Shown(), "ana"));
+  EXPECT_EQ(ds.FieldByName("NMCLIENTE").AsString(), "Carla Ana");
+
+  // Nothing typed: the whole list, on the dataset's row.
+  ds.MoveBy(1);
+  WhenModal<PickListDialog>([&](PickListDialog& d) {
+    EXPECT_TRUE(d.findChild<QLineEdit*>()->text().isEmpty());
+    EXPECT_EQ(d.VisibleRowCount(), 4);
+    EXPECT_EQ(d.CurrentRow(), 3);
+    d.reject();
+  });
+  EXPECT_FALSE(dialogs.PickRow("Clientes", ds, Shown(), ""));
+  EXPECT_EQ(ds.CurrentIndex(), 3);
 }
 
 TEST_F(QtDialogsPickRow, CancellingLeavesTheCursorAlone) {

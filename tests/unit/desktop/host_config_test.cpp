@@ -2,6 +2,7 @@
 // reads back, and refuses when it is no number of seconds a call can wait.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
@@ -10,8 +11,13 @@
 
 namespace {
 
+// Each value in a file of its own: Qt caches a settings file by its path,
+// size and time stamp, and two files of one size written within the same
+// clock tick would read alike.
 std::string Write(const QTemporaryDir& dir, const std::string& callTimeout) {
-  const std::string path = dir.filePath("ate-host.ini").toStdString();
+  const QString folder = dir.filePath(QString::fromStdString("timeout" + callTimeout));
+  QDir().mkpath(folder);
+  const std::string path = (folder + "/ate-host.ini").toStdString();
   std::ofstream(path) << "[Server]\nWebURL=srv\nWebPort=30316\nCallTimeout=" << callTimeout << "\n";
   return path;
 }

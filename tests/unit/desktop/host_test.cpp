@@ -11,12 +11,14 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrintPreviewDialog>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
 
 #include "desktop/FormView.h"
 #include "desktop/GridView.h"
+#include "desktop/PickListDialog.h"
 #include "desktop/QtDialogs.h"
 #include "host_fixture.h"
 #include "toolkit/controls/DBGrid.h"
@@ -168,6 +170,62 @@ TEST_F(HostReport, PrintingToAFileWritesTheFlightsReport) {
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.readAll().startsWith("%PDF"));
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+class HostPickList : public HostScreen {
+ protected:
+  void SetUp() override {
+    HostScreen::SetUp();
+    toolkit::Application::Instance().SetDialogs(&qtDialogs);
+  }
+  void TearDown() override {
+    toolkit::Application::Instance().SetDialogs(&dialogs);
+    HostScreen::TearDown();
+  }
+  desktop::QtDialogs qtDialogs{nullptr, nullptr};
+};
+
+bool RowShowsText(QTableWidget& table, int row, const QString& text) {
+  for (int c = 0; c < table.columnCount(); ++c)
+    if (table.item(row, c)->text().contains(text, Qt::CaseInsensitive)) return true;
+  return false;
+}
+
+// A person types the start of an airline, then opens its lookup: the list
+// opens searching for it, on its first match, and the pick fills the
+// header.
+TEST_F(HostPickList, TheAirlineLookupOpensOnWhatWasTyped) {
+  desktop::FormView& view = Open();
+  QTest::keyClicks(Widget(view, "medSgCia"), "as");
+  QString sigla, flight;
+  int shown = 0;
+  OnModal<QDialog>([&](QDialog& modal) {
+    auto* pickList = qobject_cast<desktop::PickListDialog*>(&modal);
+    if (!pickList) {
+      ADD_FAILURE() << "not the pick list: " << modal.windowTitle().toStdString();
+      return modal.reject();
+    }
+    desktop::PickListDialog& list = *pickList;
+    EXPECT_EQ(list.findChild<QLineEdit*>()->text(), QStringLiteral("AS"));
+    QTableWidget& table = *list.findChild<QTableWidget*>();
+    int first = -1;
+    for (int r = 0; r < table.rowCount(); ++r) {
+      EXPECT_EQ(table.isRowHidden(r), !RowShowsText(table, r, "AS")) << "row " << r;
+      if (!table.isRowHidden(r) && first < 0) first = r;
+    }
+    shown = list.VisibleRowCount();
+    EXPECT_LT(shown, table.rowCount());
+    EXPECT_EQ(list.CurrentRow(), first);
+    QTest::keyClick(list.findChild<QLineEdit*>(), Qt::Key_Down);
+    sigla = table.item(list.CurrentRow(), 0)->text();
+    flight = table.item(list.CurrentRow(), 1)->text();
+    QTest::keyClick(list.findChild<QLineEdit*>(), Qt::Key_Return);
+  });
+  QTest::mouseClick(Widget(view, "btpSgCompanhia"), Qt::LeftButton);
+  EXPECT_GT(shown, 1);
+  EXPECT_EQ(sigla, QStringLiteral("ASUL"));
+  EXPECT_EQ(Widget<QLineEdit>(view, "medSgCia")->text(), sigla);
+  EXPECT_EQ(Widget<QLineEdit>(view, "medNrVoo")->text(), flight);
 }
 
 TEST_F(HostScreen, SuspendedRepaintingShowsTheChangesOnceItResumes) {

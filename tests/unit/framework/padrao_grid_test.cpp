@@ -5,6 +5,7 @@
 #include "framework/LookupButton.h"
 #include "framework/PadraoGrid.h"
 #include "framework_fixture.h"
+#include "toolkit/controls/Edit.h"
 #include "toolkit/controls/Input.h"
 #include "toolkit/data/ClientDataSet.h"
 
@@ -155,6 +156,29 @@ TEST_F(PadraoGrid, LookupButtonAsksThenPicksOrSaysTheListIsEmpty) {
   button->OnBeforePesq = [&](toolkit::Control&, bool& proceed) { proceed = false; };
   toolkit::input::Click(*button);
   EXPECT_EQ(after, 1);
+}
+
+// The list opens searching for what the person typed in the lookup's
+// edit, blanks around it dropped; a lookup without an edit opens whole.
+TEST_F(PadraoGrid, LookupButtonOpensSearchingForWhatIsTypedInItsEdit) {
+  screen->Load(3);
+  auto* edit = new toolkit::Edit(screen);
+  edit->SetParent(screen->panMenu);
+  auto* button = new framework::TBtnPesquisa(screen);
+  button->SetParent(screen->panMenu);
+  button->SetDataSource(screen->dtsPadrao);
+  button->SetTitle("Teste");
+  button->SetEdit(edit);
+  toolkit::input::Focus(*edit);
+  toolkit::input::Type(*screen, " 2 ");
+  dialogs.QueuePick(2);
+  toolkit::input::Click(*button);
+  button->SetEdit(nullptr);
+  dialogs.QueuePick(std::nullopt);
+  toolkit::input::Click(*button);
+  EXPECT_EQ(dialogs.PickSearches(), (std::vector<std::string>{"2", ""}));
+  EXPECT_EQ(screen->data->FieldByName("CODIGO").AsString(), "2");
+  EXPECT_EQ(screen->ActiveControl(), edit);  // the focus stayed in the edit
 }
 
 }  // namespace
