@@ -24,6 +24,27 @@ std::string Sentence(std::string reason) {
   return reason;
 }
 
+// The protocol's own refusals come in the server's English: the person
+// reads what happened, with the server's words as the detail. Errors of
+// the application come already in Portuguese and are left as they are.
+std::string ProtocolFailure(const rpc::RpcError& e, const std::string& method) {
+  std::string what;
+  switch (e.Code()) {
+    case rpc::kParseError:
+    case rpc::kInvalidRequest: what = "O servidor de aplicação não entendeu o pedido " + method + "."; break;
+    case rpc::kMethodNotFound:
+      what = "O servidor de aplicação não tem a operação " + method + "; ele pode ser de outra versão.";
+      break;
+    case rpc::kInvalidParams: what = "O servidor de aplicação recusou os dados do pedido " + method + "."; break;
+    case rpc::kInternalError: what = "Erro interno do servidor de aplicação em " + method + "."; break;
+    case rpc::kTooManyRequests:
+      what = "Pedidos demais ao servidor de aplicação em pouco tempo: aguarde um instante e tente novamente.";
+      break;
+    default: return e.what();
+  }
+  return what + "\nDetalhe do servidor: " + e.what();
+}
+
 }  // namespace
 
 TNetConnection::TNetConnection(toolkit::Component* owner) : Component(owner) {}
@@ -62,7 +83,9 @@ bool TNetConnection::Open(std::string& failure) {
     failure = ConnectFailure(Sentence(e.Reason()));
     return false;
   } catch (const rpc::RpcError& e) {
-    failure = ConnectFailure(e.what());
+    // The server knows this station by its name and token.
+    failure = ConnectFailure("O servidor recusou esta estação: confira [Server] Token na configuração.\n"
+                             "Detalhe do servidor: " + std::string(e.what()));
     return false;
   }
   connected_ = true;
@@ -100,7 +123,7 @@ ServerAnswer TNetConnection::Call(const std::string& method, const std::vector<r
     rpc::Reply reply = client_->Call(method, params);
     return ServerAnswer::Success(std::move(reply.resultJson), std::move(reply.byrefJson));
   } catch (const rpc::RpcError& e) {
-    return ServerAnswer::Failure(e.Code(), e.what());
+    return ServerAnswer::Failure(e.Code(), ProtocolFailure(e, method));
   } catch (const rpc::TransportError& e) {
     // Closed, so that the next call connects anew through BeforeConnect,
     // which may point it elsewhere.

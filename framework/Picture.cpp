@@ -7,7 +7,7 @@
 namespace framework {
 
 TPicture::TPicture(std::string picture) : picture_(std::move(picture)) {
-  if (picture_.empty()) throw std::invalid_argument("The product-code picture is empty");
+  if (picture_.empty()) throw std::invalid_argument("[Product] DBPict está vazio: o código de produto não tem máscara.");
 }
 
 // Literals are saved with the code (stored codes carry their separators)

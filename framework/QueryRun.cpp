@@ -25,12 +25,12 @@ packet::Value Cell(const soci::row& row, std::size_t i, packet::FieldType type) 
     case soci::dt_long_long: number = static_cast<double>(row.get<long long>(i)); break;
     case soci::dt_unsigned_long_long: number = static_cast<double>(row.get<unsigned long long>(i)); break;
     case soci::dt_string: text = row.get<std::string>(i); isNumber = false; break;
-    default: throw soci::soci_error("column " + props.get_name() + " has a type the lookups do not read");
+    default: throw soci::soci_error("a coluna " + props.get_name() + " é de um tipo que as pesquisas não leem");
   }
   if (type == packet::FieldType::String) return isNumber ? toolkit::FloatToText(number) : text;
   if (isNumber) return number;
   if (auto parsed = toolkit::TextToFloat(text)) return *parsed;
-  throw soci::soci_error("column " + props.get_name() + " holds '" + text + "', which is no number");
+  throw soci::soci_error("a coluna " + props.get_name() + " contém '" + text + "', que não é um número");
 }
 
 // Sizes count characters; the text is UTF-8.
@@ -108,7 +108,7 @@ packet::DataPacket TADOIBQuery::Run() const {
       result.rows.push_back(std::move(out));
     }
   } catch (const soci::soci_error& e) {
-    Error(std::string("Query failed: ") + e.what());
+    Error(std::string("A pesquisa no banco de dados falhou: ") + e.what());
   }
   SizeTextFields(result);
   return result;

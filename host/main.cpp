@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QMessageBox>
 #include <exception>
+#include <stdexcept>
 #include <string_view>
 
 #include "desktop/FormView.h"
@@ -11,6 +12,7 @@
 #include "framework/GeneralDatabase.h"
 #include "host/HostConfig.h"
 #include "host/MainWindow.h"
+#include "host/Translations.h"
 #include "toolkit/controls/Application.h"
 
 namespace {
@@ -24,11 +26,12 @@ struct Options {
 // Processes the command line: --help prints the usage and ends the program.
 Options ParseOptions(const QCoreApplication& app) {
   QCommandLineParser parser;
-  parser.setApplicationDescription("Host of the passenger-proportion screen");
+  parser.setApplicationDescription("Carrega e abre a tela Proporção de Serviço por Passageiro (ATE11600)");
   parser.addHelpOption();
-  parser.addOption({"config", "Configuration file (created with defaults when missing).", "file", "etc/ate-host.ini"});
-  parser.addOption({"module", "The screen module.", "file", app.applicationDirPath() + "/../lib/libPkg_ate11600.so"});
-  parser.addOption({"open", "Open the screen at start-up."});
+  parser.addOption(
+      {"config", "Arquivo de configuração (criado com os valores padrão quando falta).", "arquivo", "etc/ate-host.ini"});
+  parser.addOption({"module", "O módulo da tela.", "arquivo", app.applicationDirPath() + "/../lib/libPkg_ate11600.so"});
+  parser.addOption({"open", "Abre a tela ao iniciar."});
   parser.process(app);
   return {parser.value("config"), parser.value("module"), parser.isSet("open")};
 }
@@ -48,7 +51,11 @@ int Run(QApplication& app, const Options& options) {
   framework::Host() = config.settings;
   framework::TdtmDBGeral general;
   framework::dtmDBGeral = &general;
-  general.adcGeral->Open(config.settings.databaseUrl);
+  try {
+    general.adcGeral->Open(config.settings.databaseUrl);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(std::string("Não foi possível abrir o banco de dados das pesquisas:\n") + e.what());
+  }
 
   const QString server = QString::fromStdString(config.settings.webUrl) + ":" + QString::number(config.settings.webPort);
   auto* window =
@@ -74,11 +81,13 @@ int main(int argc, char** argv) {
   if (AsksForHelp(argc, argv)) {
     QCoreApplication app(argc, argv);
     app.setApplicationName("ate-host");
+    host::InstallPortuguese(app);
     ParseOptions(app);  // prints the usage and exits
     return 0;
   }
   QApplication app(argc, argv);
   app.setApplicationName("ate-host");
+  host::InstallPortuguese(app);
   const Options options = ParseOptions(app);
   try {
     return Run(app, options);

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -244,7 +243,7 @@ struct Client::Impl {
       try {
         n = tls->Write(data.data(), data.size());
       } catch (const TransportError& e) {
-        Fail(call, "falha ao enviar: " + e.Reason());
+        Fail(call, e.Reason());  // names the TLS step
       }
       if (n > 0)
         data.remove_prefix(static_cast<std::size_t>(n));
@@ -277,7 +276,7 @@ struct Client::Impl {
     try {
       n = tls->Read(in.data(), in.size());
     } catch (const TransportError& e) {
-      Fail(call, "falha ao receber: " + e.Reason());
+      Fail(call, e.Reason());  // names the TLS step
     }
     if (n > 0)
       decoder.Feed(std::string_view(in.data(), static_cast<std::size_t>(n)));

@@ -92,7 +92,13 @@ TEST_F(NetConnection, RefusalsComeBackAsFailedAnswers) {
   EXPECT_FALSE(refused.ok);
   EXPECT_EQ(refused.code, rpc::kConflict);
   EXPECT_EQ(refused.message, "Registro alterado por outro usuário.");
-  EXPECT_FALSE(net.Call("Missing", {}).ok);
+  // The protocol's own refusals, in the server's English, are told in
+  // Portuguese with the server's words as the detail.
+  framework::ServerAnswer missing = net.Call("Missing", {});
+  EXPECT_FALSE(missing.ok);
+  EXPECT_EQ(missing.code, rpc::kMethodNotFound);
+  EXPECT_EQ(missing.message.rfind("O servidor de aplicação não tem a operação Missing; ", 0), 0u) << missing.message;
+  EXPECT_NE(missing.message.find("\nDetalhe do servidor: "), std::string::npos) << missing.message;
   EXPECT_TRUE(net.Connected());
 }
 
@@ -119,7 +125,14 @@ TEST_F(NetConnection, FailedConnectIsShownAndTheNextCallTriesAgain) {
 TEST_F(NetConnection, WrongTokenOrThrowingModeAndAnInvalidPort) {
   framework::Host().token = "errado";
   net.SetThrowException(true);
-  EXPECT_THROW(net.SetConnected(true), std::runtime_error);
+  try {
+    net.SetConnected(true);
+    ADD_FAILURE() << "connected with a wrong token";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find("\nO servidor recusou esta estação: confira [Server] Token"),
+              std::string::npos)
+        << e.what();
+  }
   EXPECT_FALSE(net.Connected());
   framework::Host().token = "segredo";
   net.BeforeConnect = [](framework::TNetConnection& c) { c.SetPort(70000); };

@@ -244,13 +244,15 @@ TEST_F(LookupQuery, FailuresAreDatabaseErrorsNamingTheQuery) {
   broken.SetSQL({"SELEC CDFILIAL FROM FILIAL"});
   const std::string driver = ErrorText(broken);
   EXPECT_NE(driver.find("qryQuebrada"), std::string::npos) << driver;
-  EXPECT_NE(driver.find("syntax error"), std::string::npos) << driver;
+  EXPECT_NE(driver.find("A pesquisa no banco de dados falhou: "), std::string::npos) << driver;
+  EXPECT_NE(driver.find("syntax error"), std::string::npos) << driver;  // the database's own words
 
   TADOIBQuery numbers;
   numbers.SetConnection(db.adcGeral);
   numbers.AddFloatField("NMFILIAL");
   numbers.SetSQL({"SELECT NMFILIAL FROM FILIAL"});
-  EXPECT_NE(ErrorText(numbers).find("Cozinha"), std::string::npos);
+  EXPECT_NE(ErrorText(numbers).find("contém 'Cozinha"), std::string::npos) << ErrorText(numbers);
+  EXPECT_NE(ErrorText(numbers).find("que não é um número"), std::string::npos);
 
   TADOIBQuery unconnected;
   unconnected.SetSQL({"SELECT CDFILIAL FROM FILIAL"});
