@@ -134,6 +134,9 @@ void MainWindow::FormRemoved(toolkit::Form& form) {
   auto* window = static_cast<FormSubWindow*>(it->second);
   windows_.erase(it);
   window->Forget();
+  // The form is half destroyed: its view must ask it nothing more, not
+  // even while the window hides.
+  if (auto* view = qobject_cast<desktop::FormView*>(window->widget())) view->FormRemoved(form);
   // Not close(): the removal may come from inside the window's own close.
   window->hide();
   window->deleteLater();

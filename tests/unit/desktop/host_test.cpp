@@ -35,8 +35,10 @@ TEST_F(HostScreen, TheMenuLoadsTheModuleAndShowsTheScreenAsAnMdiChild) {
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->windowTitle(), QStringLiteral("Proporção de Serviço por Passageiro"));
   EXPECT_EQ(window->MdiArea()->subWindowList().size(), 1);
-  EXPECT_EQ(view.size(), view.sizeHint());
-  EXPECT_GE(view.width(), 657);
+  // Opened whole: at its size, or maximised on a screen too small for it.
+  if (sub->isMaximized()) EXPECT_TRUE(window->isMaximized());
+  else EXPECT_EQ(view.size(), view.sizeHint());
+  EXPECT_GE(view.sizeHint().width(), 657);
   // The host's branch is on screen and the focus is on the airline.
   EXPECT_EQ(Widget<QLineEdit>(view, "edtfilial")->text(), QStringLiteral("0001"));
   EXPECT_EQ(Widget<QLineEdit>(view, "edtNmfilial")->text(), QStringLiteral("Cozinha Guarulhos"));
