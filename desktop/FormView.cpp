@@ -134,7 +134,13 @@ QWidget* FormView::MakeWidget(toolkit::Control& control, QWidget* parent) {
     grids_[grid] = view;
     return view;
   }
-  if (dynamic_cast<toolkit::Edit*>(c)) return new QLineEdit(parent);
+  if (dynamic_cast<toolkit::Edit*>(c)) {
+    // Its text is the toolkit's: no menu to paste from, nothing dropped.
+    auto* line = new QLineEdit(parent);
+    line->setContextMenuPolicy(Qt::NoContextMenu);
+    line->setAcceptDrops(false);
+    return line;
+  }
   if (auto* combo = dynamic_cast<toolkit::ComboBox*>(c)) {
     auto* box = new QComboBox(parent);
     connect(box, &QComboBox::activated, this, [combo](int index) { toolkit::input::Choose(*combo, index); });

@@ -88,10 +88,12 @@ bool FormView::HandleKey(QEvent* event) {
 
 bool FormView::HandleMouse(toolkit::Control& control, QObject* watched, QEvent* event) {
   auto* mouse = static_cast<QMouseEvent*>(event);
-  if (mouse->button() != Qt::LeftButton) return false;
+  // Other buttons would paste into an entry behind the toolkit's back.
+  if (mouse->button() != Qt::LeftButton) return qobject_cast<QLineEdit*>(static_cast<QWidget*>(watched)) != nullptr;
   const bool dbl = event->type() == QEvent::MouseButtonDblClick;
   if (auto* grid = dynamic_cast<toolkit::DBGrid*>(&control)) {
     auto* view = grids_.at(grid);
+    if (watched == view->Editor()) return true;      // the current cell: nothing to move
     if (watched != view->viewport()) return false;  // headers and scroll bars work as usual
     const QModelIndex cell = view->indexAt(mouse->position().toPoint());
     if (dbl) toolkit::input::DblClick(*grid);

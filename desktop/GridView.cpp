@@ -30,10 +30,17 @@ GridView::GridView(toolkit::DBGrid& grid, QWidget* parent)
   connect(ellipsis_, &QToolButton::clicked, this, [this] {
     if (grid_) toolkit::input::EditButton(*grid_);
   });
-  // Keys reach the editor only to be handed to the grid: it never edits
-  // on its own.
-  editor_->setReadOnly(true);
-  editor_->setFrame(false);
+  // Keys and clicks reach the editor only to be handed to the grid, and it
+  // offers no menu nor drop: it never edits on its own. Not read-only, so
+  // that its caret shows.
+  editor_->setContextMenuPolicy(Qt::NoContextMenu);
+  editor_->setAcceptDrops(false);
+  // Framed and white over the grid's colour: plainly a cell being typed in.
+  QPalette white = editor_->palette();
+  white.setColor(QPalette::Base, Qt::white);
+  white.setColor(QPalette::Text, Qt::black);
+  editor_->setPalette(white);
+  editor_->setAutoFillBackground(true);
   editor_->setFocusPolicy(Qt::NoFocus);
   editor_->hide();
   for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()})

@@ -131,6 +131,10 @@ void PickListDialog::BuildTable(const std::vector<PickColumn>& columns) {
 // wider cell further down would show cut. (Which header's precision
 // counts has changed between Qt versions.)
 void PickListDialog::FitColumns() {
+  // Measured with the fonts the style gives (a bold header) once shown,
+  // and the last column by its contents, not by the room it stretches to.
+  ensurePolished();
+  table_->horizontalHeader()->setStretchLastSection(false);
   table_->horizontalHeader()->setResizeContentsPrecision(-1);
   table_->verticalHeader()->setResizeContentsPrecision(-1);
   table_->resizeColumnsToContents();
@@ -147,6 +151,7 @@ void PickListDialog::FitColumns() {
   const QScreen* shown = screen();
   const int maxWidth = shown ? static_cast<int>(shown->availableGeometry().width() * kMaxScreenShare) : 1024;
   resize(std::clamp(total + chrome, kMinWidth, std::max(kMinWidth, maxWidth)), kHeight);
+  table_->horizontalHeader()->setStretchLastSection(true);
 }
 
 void PickListDialog::SetSearch(const QString& text) { search_->setText(text); }

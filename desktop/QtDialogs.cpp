@@ -118,26 +118,49 @@ bool QtDialogs::PickRow(std::string_view title, toolkit::DataSet& dataset,
 void QtDialogs::ShowWait(int kind, std::string_view text) {
   waitKind_ = kind;
   waitText_ = text;
+  callWaitShown_ = false;  // announced now: it stays until HideWait
   if (panel_ && panel_->isVisible()) return panel_->ShowText(kind, text);
   if (!waitPending_) waitSince_ = std::chrono::steady_clock::now();
   waitPending_ = true;
 }
 
 void QtDialogs::Waiting() {
-  if (!waitPending_ || std::chrono::steady_clock::now() - waitSince_ < kWaitDelay) {
+  const auto now = std::chrono::steady_clock::now();
+  if (panel_ && panel_->isVisible()) {
     // Already up: keep it painted while the caller blocks.
-    if (panel_ && panel_->isVisible()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return;
   }
-  waitPending_ = false;
+  if (waitPending_) {
+    if (now - waitSince_ < kWaitDelay) return;
+    waitPending_ = false;
+    return ShowPanel(waitKind_, waitText_);
+  }
+  if (!callWaiting_) {
+    callWaiting_ = true;
+    callSince_ = now;
+  }
+  if (now - callSince_ < kWaitDelay) return;
+  callWaitShown_ = true;
+  ShowPanel(1, QObject::tr("Aguardando resposta do servidor...").toStdString());
+}
+
+void QtDialogs::CallEnded() {
+  callWaiting_ = false;
+  if (callWaitShown_) HideWait();
+}
+
+void QtDialogs::ShowPanel(int kind, const std::string& text) {
   if (!waitCursor_) QApplication::setOverrideCursor(Qt::WaitCursor);
   waitCursor_ = true;
   if (!panel_) panel_ = new WaitPanel(parent_);
-  panel_->ShowText(waitKind_, waitText_);
+  panel_->ShowText(kind, text);
 }
 
 void QtDialogs::HideWait() {
   waitPending_ = false;
+  callWaiting_ = false;
+  callWaitShown_ = false;
   if (waitCursor_) QApplication::restoreOverrideCursor();
   waitCursor_ = false;
   if (panel_) panel_->hide();

@@ -54,8 +54,11 @@ class QtDialogs : public toolkit::DialogService {
                std::string_view initialSearch = {}) override;
   void ShowWait(int kind, std::string_view text) override;
   void HideWait() override;
-  // The wait indicator shows once a wait has lasted kWaitDelay.
+  // The wait indicator shows once a wait has lasted kWaitDelay; a call
+  // nobody announced a wait for gets one of its own after as long, gone
+  // when the call ends.
   void Waiting() override;
+  void CallEnded() override;
   static constexpr std::chrono::milliseconds kWaitDelay{300};
   int RunModal(toolkit::Form& form) override;
   void ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction action) override;
@@ -73,6 +76,7 @@ class QtDialogs : public toolkit::DialogService {
 
  private:
   void RunFormDialog(toolkit::Form& form, std::exception_ptr& failure);
+  void ShowPanel(int kind, const std::string& text);
 
   QPointer<QWidget> parent_;
   FormRenderer renderForm_;
@@ -83,6 +87,10 @@ class QtDialogs : public toolkit::DialogService {
   int waitKind_ = 0;
   std::string waitText_;
   std::chrono::steady_clock::time_point waitSince_;
+  // A call waiting with no wait announced, and whether its own is shown.
+  bool callWaiting_ = false;
+  bool callWaitShown_ = false;
+  std::chrono::steady_clock::time_point callSince_;
 };
 
 }  // namespace desktop

@@ -61,7 +61,20 @@ std::string TNetConnection::ConnectFailure(const std::string& reason) const {
 
 // Runs BeforeConnect and opens the connection; on failure leaves it closed
 // and puts the user's text into failure.
+namespace {
+
+// The dialog service hears when a call that may have waited is over.
+struct CallScope {
+  CallScope() = default;
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+  ~CallScope() { toolkit::Application::Instance().Dialogs().CallEnded(); }
+};
+
+}  // namespace
+
 bool TNetConnection::Open(std::string& failure) {
+  const CallScope scope;
   if (BeforeConnect) {
     NotifyEvent before = BeforeConnect;
     before(*this);
@@ -115,6 +128,7 @@ void TNetConnection::SetConnected(bool connected) {
 
 ServerAnswer TNetConnection::Call(const std::string& method, const std::vector<rpc::Param>& params) {
   if (Observer()) Observer()->Called(method, params);
+  const CallScope scope;
   if (!connected_) {
     std::string failure;
     if (!Open(failure)) return ServerAnswer::Failure(0, failure);

@@ -44,9 +44,12 @@ class DialogService {
   virtual void ShowWait(int kind, std::string_view text) = 0;
   virtual void HideWait() = 0;
   // Called every few tens of milliseconds while a remote call waits for
-  // its answer: a service that shows the wait only once it lasts may show
-  // it now. Nothing to do for services that show it at once.
+  // its answer, and once when the call ends: a service that shows a wait
+  // only once it lasts (the one announced by ShowWait, or one of the call's
+  // own) shows it, and takes the call's own away. Nothing to do for
+  // services that show waits at once.
   virtual void Waiting() {}
+  virtual void CallEnded() {}
   // Runs a modal form until it closes; returns its modal result.
   virtual int RunModal(Form& form) = 0;
   virtual void ShowReport(const ReportDocument& report, ReportAction action) = 0;

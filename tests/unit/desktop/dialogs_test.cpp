@@ -389,6 +389,25 @@ TEST_F(QtDialogsWait, AQuickAnswerShowsNothingAndALastingOneShowsWhatIsDone) {
   std::this_thread::sleep_for(QtDialogs::kWaitDelay + std::chrono::milliseconds(20));
   dialogs.Waiting();
   EXPECT_FALSE(dialogs.Panel()->isVisible());
+  dialogs.CallEnded();
+}
+
+TEST_F(QtDialogsWait, ACallNobodyAnnouncedGetsAWaitOfItsOwnUntilItEnds) {
+  QtDialogs dialogs(nullptr, nullptr);
+  dialogs.Waiting();
+  EXPECT_TRUE(dialogs.Panel() == nullptr || !dialogs.Panel()->isVisible());
+  std::this_thread::sleep_for(QtDialogs::kWaitDelay + std::chrono::milliseconds(20));
+  dialogs.Waiting();
+  ASSERT_NE(dialogs.Panel(), nullptr);
+  EXPECT_TRUE(dialogs.Panel()->isVisible());
+  EXPECT_EQ(dialogs.Panel()->Text(), "Aguardando resposta do servidor...");
+  dialogs.CallEnded();
+  EXPECT_FALSE(dialogs.Panel()->isVisible());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  // The next call starts its own clock.
+  dialogs.Waiting();
+  EXPECT_FALSE(dialogs.Panel()->isVisible());
+  dialogs.CallEnded();
 }
 
 TEST_F(QtDialogsWait, RepeatedWaitsReplaceTheTextUnderOneBusyCursor) {
