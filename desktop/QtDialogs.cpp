@@ -189,7 +189,10 @@ void QtDialogs::RunFormDialog(toolkit::Form& form, std::exception_ptr& failure) 
   layout->setContentsMargins(0, 0, 0, 0);
   QPointer<QWidget> view = renderForm_ ? renderForm_(form, &dialog) : nullptr;
   if (view) layout->addWidget(view);
-  if (form.Width() > 0 && form.Height() > 0) dialog.resize(form.Width(), form.Height());
+  // The view knows the size the form needs on this screen (its menu, its
+  // widened captions).
+  if (view) dialog.resize(view->sizeHint().expandedTo(view->minimumSizeHint()));
+  else if (form.Width() > 0 && form.Height() > 0) dialog.resize(form.Width(), form.Height());
 
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
