@@ -189,10 +189,11 @@ void QtDialogs::RunFormDialog(toolkit::Form& form, std::exception_ptr& failure) 
   layout->setContentsMargins(0, 0, 0, 0);
   QPointer<QWidget> view = renderForm_ ? renderForm_(form, &dialog) : nullptr;
   if (view) layout->addWidget(view);
-  // The view knows the size the form needs on this screen (its menu, its
-  // widened captions).
-  if (view) dialog.resize(view->sizeHint().expandedTo(view->minimumSizeHint()));
-  else if (form.Width() > 0 && form.Height() > 0) dialog.resize(form.Width(), form.Height());
+  // The form's size, or more where its view needs it on this screen (a
+  // menu, widened captions).
+  QSize size(form.Width(), form.Height());
+  if (view) size = size.expandedTo(view->sizeHint());
+  if (size.width() > 0 && size.height() > 0) dialog.resize(size);
 
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
