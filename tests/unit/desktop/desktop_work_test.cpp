@@ -65,22 +65,9 @@ class DesktopWork : public HostScreen {
   }
 };
 
-// Dialogs on Qt: message boxes are answered by the test as a person would.
-class DesktopWorkWithBoxes : public DesktopWork {
- protected:
-  void SetUp() override {
-    DesktopWork::SetUp();
-    toolkit::Application::Instance().SetDialogs(&qtDialogs);
-  }
-  void TearDown() override {
-    toolkit::Application::Instance().SetDialogs(&dialogs);
-    DesktopWork::TearDown();
-  }
-  desktop::QtDialogs qtDialogs{nullptr, nullptr};
-};
-
-TEST_F(DesktopWorkWithBoxes, AfterAnErrorRaisedByClickingConfirmarTypingReachesTheCellAgain) {
+TEST_F(DesktopWork, AfterAnErrorRaisedByClickingConfirmarTypingReachesTheCellAgain) {
   desktop::FormView& view = OpenFlight();
+  AnswerOnQt();
   toolkit::DBGrid& ranges = Grid("dbgQtdePropServico");
   Press(Qt::Key_PageDown, Qt::AltModifier);
   ASSERT_TRUE(ranges.Focused());

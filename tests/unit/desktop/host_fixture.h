@@ -11,6 +11,7 @@
 
 #include "backend.h"
 #include "desktop/FormView.h"
+#include "desktop/QtDialogs.h"
 #include "framework/GeneralDatabase.h"
 #include "framework/Host.h"
 #include "host/MainWindow.h"
@@ -44,6 +45,7 @@ class HostScreen : public ::testing::Test {
     framework::dtmDBGeral->adcGeral->Open(Backend::Get().DatabaseUrl());
   }
   void TearDown() override {
+    toolkit::Application::Instance().SetDialogs(&dialogs);
     window.reset();
     toolkit::Application::Instance().Reset();
     delete framework::dtmDBGeral;
@@ -75,9 +77,25 @@ class HostScreen : public ::testing::Test {
     return dynamic_cast<toolkit::Control*>(form->FindComponent(name))->Text();
   }
 
+  // From here on, dialogs are real Qt ones, answered by the test as a
+  // person would (the recorded ones otherwise).
+  void AnswerOnQt() { toolkit::Application::Instance().SetDialogs(&qtDialogs); }
+
   toolkit::RecordingDialogs dialogs;
+  desktop::QtDialogs qtDialogs{nullptr, [](toolkit::Form& f, QWidget* parent) -> QWidget* {
+                                 return new desktop::FormView(f, parent);
+                               }};
   std::unique_ptr<host::MainWindow> window;
   toolkit::Form* form = nullptr;
+};
+
+// The same, with the dialogs on Qt from the start.
+class HostScreenWithQtDialogs : public HostScreen {
+ protected:
+  void SetUp() override {
+    HostScreen::SetUp();
+    AnswerOnQt();
+  }
 };
 
 // Runs act on the first modal widget of kind W to appear (polled).

@@ -100,17 +100,8 @@ TEST_F(HostScreen, TheGridsShowTheRowsOfTheFlight) {
   EXPECT_EQ(services->currentIndex().row(), 0);
 }
 
-class HostReport : public HostScreen {
+class HostReport : public HostScreenWithQtDialogs {
  protected:
-  void SetUp() override {
-    HostScreen::SetUp();
-    toolkit::Application::Instance().SetDialogs(&qtDialogs);
-  }
-  void TearDown() override {
-    toolkit::Application::Instance().SetDialogs(&dialogs);
-    HostScreen::TearDown();
-  }
-
   // Opens the report screen from the print command over ASUL 1110 and, once
   // it shows, clicks the button captioned action; the report's own dialog
   // (preview or print) goes to answer, which must close it. Returns the
@@ -139,10 +130,6 @@ class HostReport : public HostScreen {
     QTest::mouseClick(Widget(view, "sbtImprimir"), Qt::LeftButton);
     return title;
   }
-
-  desktop::QtDialogs qtDialogs{nullptr, [](toolkit::Form& f, QWidget* parent) -> QWidget* {
-                                 return new desktop::FormView(f, parent);
-                               }};
 };
 
 TEST_F(HostReport, PrintOpensTheReportScreenWhosePreviewShowsTheFlightsReport) {
@@ -174,18 +161,7 @@ TEST_F(HostReport, PrintingToAFileWritesTheFlightsReport) {
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
-class HostPickList : public HostScreen {
- protected:
-  void SetUp() override {
-    HostScreen::SetUp();
-    toolkit::Application::Instance().SetDialogs(&qtDialogs);
-  }
-  void TearDown() override {
-    toolkit::Application::Instance().SetDialogs(&dialogs);
-    HostScreen::TearDown();
-  }
-  desktop::QtDialogs qtDialogs{nullptr, nullptr};
-};
+using HostPickList = HostScreenWithQtDialogs;
 
 bool RowShowsText(QTableWidget& table, int row, const QString& text) {
   for (int c = 0; c < table.columnCount(); ++c)
