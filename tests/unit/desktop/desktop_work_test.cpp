@@ -11,6 +11,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QTest>
 #include <QToolButton>
 
@@ -156,6 +157,11 @@ TEST_F(DesktopWork, EntriesSelectWithTheKeysAndTheMouseAndTypingReplacesTheSelec
   Press(Qt::Key_Tab);
   EXPECT_TRUE(dialogs.TakeMessages().empty());
   EXPECT_EQ(Widget<QLineEdit>(view, "medNrVoo")->selectedText(), QStringLiteral("2131"));
+  // Prefix and equipment are shown, never tabbed to: the leg leads to the branch.
+  Press(Qt::Key_Tab);
+  Press(Qt::Key_Tab);
+  EXPECT_EQ(form->ActiveControl()->Name(), "edtfilial");
+  EXPECT_TRUE(Entry("edtPrefixo").ReadOnly());
 }
 
 TEST_F(DesktopWork, ANumberCellShowsAnEditorWithACaretAndTakesOnlyNumbers) {
@@ -206,6 +212,26 @@ TEST_F(DesktopWork, AtItsOpeningSizeNoCaptionTitleOrLegIsCut) {
   const QRect text = legs->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, legs);
   EXPECT_LE(legs->fontMetrics().horizontalAdvance(QStringLiteral("GRU-SSA 06h15")), text.width());
   EXPECT_GT(checked, 10);
+}
+
+TEST_F(DesktopWork, TheBarBetweenTheGridsDragsTheRangeGridWider) {
+  desktop::FormView& view = OpenFlight();
+  auto* ranges = Widget<desktop::GridView>(view, "dbgQtdePropServico");
+  auto* services = Widget<desktop::GridView>(view, "dbgPadrao");
+  QWidget* bar = Widget(view, "splQtdePropServico");
+  ASSERT_NE(bar, nullptr);
+  // The bar stands between the grids.
+  EXPECT_LE(services->geometry().right(), bar->geometry().left());
+  EXPECT_LE(bar->geometry().right(), ranges->geometry().left());
+  const int before = ranges->width();
+  const QPoint grip = bar->rect().center();
+  QTest::mousePress(bar, Qt::LeftButton, {}, grip);
+  QMouseEvent drag(QEvent::MouseMove, QPointF(grip - QPoint(60, 0)), bar->mapToGlobal(QPointF(grip - QPoint(60, 0))),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(bar, &drag);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, grip - QPoint(60, 0));
+  EXPECT_NEAR(ranges->width(), before + 60, 2);
+  EXPECT_LE(bar->geometry().right(), ranges->geometry().left());
 }
 
 TEST_F(DesktopWork, TheMenuShowsEveryCommandWithItsKeyAndF1OpensTheHelp) {
