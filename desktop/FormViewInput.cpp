@@ -2,11 +2,11 @@
 // input layer.
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <algorithm>
 #include <cstdlib>
-#include <QKeyEvent>
-#include <QMouseEvent>
 
 #include "desktop/FormView.h"
 #include "desktop/GridView.h"

@@ -1,10 +1,10 @@
 // Keeping the widgets of a form in step with its controls.
 #include <QApplication>
 #include <QComboBox>
-#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QTimer>
 #include <QToolButton>
 
 #include "desktop/AlignLayout.h"

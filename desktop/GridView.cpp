@@ -1,11 +1,11 @@
 #include "desktop/GridView.h"
 
 #include <QHeaderView>
-#include <algorithm>
-#include <vector>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QToolButton>
+#include <algorithm>
+#include <vector>
 
 #include "desktop/GridModel.h"
 #include "toolkit/controls/DBGrid.h"
