@@ -81,6 +81,9 @@ void Click(Context& context, const Command& command) {
 void Select(Context& context, const Command& command) {
   auto& combo = FindAs<toolkit::ComboBox>(context, command.args[0].text, "a combo box");
   const int index = IntArg(command.args[1].text);
+  // Clicked first, as a person does: leaving the control before may fill
+  // the items.
+  input::Focus(combo);
   if (index >= combo.ItemCount())
     Fail(combo.Name() + " has no item " + std::to_string(index) + ": it holds " + std::to_string(combo.ItemCount()));
   input::Choose(combo, index);

@@ -15,7 +15,7 @@ std::vector<VerbRule> Build() {
       {"host", {}, ArgRule{ArgKind::KeyValue}, 1, "host KEY=VALUE..."},
       {"seed", {{ArgKind::SeedSource}}, {}, 0, "seed demo | seed \"file.sql\""},
       {"sql", {kText}, {}, 0, "sql \"statement\""},
-      {"answer", {{ArgKind::Choice, {"yes", "no"}}}, {}, 0, "answer yes|no"},
+      {"answer", {{ArgKind::Choice, {"yes", "no"}}}, kText, 0, "answer yes|no | answer yes|no \"question\""},
       {"pick", {{ArgKind::PickRow}}, {}, 0, "pick N | pick none"},
       // actions
       {"open", {}, {}, 0, "open"},

@@ -23,9 +23,12 @@ void ScenarioDialogs::ShowInformation(std::string_view text) {
 
 bool ScenarioDialogs::Confirm(std::string_view text) {
   if (answers_.empty()) Fail("confirmation without a queued answer: " + Quote(std::string(text)));
-  const bool yes = answers_.front().yes;
+  const QueuedAnswer answer = answers_.front();
   answers_.pop_front();
-  return yes;
+  if (answer.question && *answer.question != text)
+    Fail("the answer of line " + std::to_string(answer.line) + " was for " + Quote(*answer.question) +
+         ", the confirmation asked " + Quote(std::string(text)));
+  return answer.yes;
 }
 
 bool ScenarioDialogs::PickRow(std::string_view title, toolkit::DataSet& dataset,

@@ -30,6 +30,7 @@ class ScenarioDialogs : public toolkit::DialogService {
   struct QueuedAnswer {
     bool yes = false;
     int line = 0;
+    std::optional<std::string> question;  // set: the confirmation must ask exactly this
   };
   // Runs the modal form (it is modal when called) until it closes.
   using ModalRunner = std::function<void(toolkit::Form&)>;
@@ -42,7 +43,9 @@ class ScenarioDialogs : public toolkit::DialogService {
   void SetPdfOutput(std::filesystem::path dir, std::string stem, PdfWriter writer);
   void SetLineSource(LineSource source) { lineSource_ = std::move(source); }
 
-  void QueueAnswer(bool yes, int line) { answers_.push_back({yes, line}); }
+  void QueueAnswer(bool yes, int line, std::optional<std::string> question = std::nullopt) {
+    answers_.push_back({yes, line, std::move(question)});
+  }
   void QueuePick(std::optional<int> row, int line) { picks_.push_back({row, line}); }
   const std::deque<QueuedAnswer>& Answers() const { return answers_; }
   const std::deque<QueuedPick>& Picks() const { return picks_; }

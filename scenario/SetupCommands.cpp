@@ -44,8 +44,12 @@ void Seed(Context& context, const Command& command) {
 
 void Sql(Context& context, const Command& command) { dbsession::RunScript(context.db, command.args[0].text); }
 
+// With a question, the next confirmation must ask exactly it.
 void Answer(Context& context, const Command& command) {
-  context.dialogs.QueueAnswer(command.args[0].text == "yes", command.line);
+  if (command.args.size() > 2) Fail("answer takes one question at most");
+  std::optional<std::string> question;
+  if (command.args.size() == 2) question = command.args[1].text;
+  context.dialogs.QueueAnswer(command.args[0].text == "yes", command.line, std::move(question));
 }
 
 void Pick(Context& context, const Command& command) {

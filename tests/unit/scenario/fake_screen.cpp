@@ -52,6 +52,9 @@ class Screen : public Form {
     medCodigo->SetEditMask(">aaaa;0; ");
     cbbLista = Make<ComboBox>(*this, "cbbLista");
     cbbLista->SetItems({"um", "dois", "três"});
+    // Filled by leaving the code, as the screen's legs are by leaving the flight.
+    cbbTardia = Make<ComboBox>(*this, "cbbTardia");
+    medCodigo->OnExit = [this](Control&) { cbbTardia->SetItems({medCodigo->Text()}); };
     cdsLista = Make<ClientDataSet>(*this, "cdsLista");
     cdsLista->AddStringField("CODE", 4);
     cdsLista->AddFloatField("QT");
@@ -104,6 +107,7 @@ class Screen : public Form {
   Edit* edtNome;
   MaskEdit* medCodigo;
   ComboBox* cbbLista;
+  ComboBox* cbbTardia;
   ClientDataSet* cdsLista;
   DataSource* dtsLista;
   DBGrid* dbgLista;

@@ -118,7 +118,7 @@ TEST_F(Runner, WindowsAndEntryPoints) {
 TEST_F(Runner, QuestionsAreAnsweredFromTheQueues) {
   ExpectPass(
       "open\n"
-      "answer yes\n"
+      "answer yes \"Continuar?\"\n"
       "answer no\n"
       "click btnPerguntar\n"
       "expect text edtNome \"sim\"\n"
@@ -130,6 +130,20 @@ TEST_F(Runner, QuestionsAreAnsweredFromTheQueues) {
       "pick none\n"
       "click btnEscolher\n"
       "expect text edtNome \"B\"\n");
+  // An answer meant for another question fails the script, naming both.
+  ExpectFail("open\nanswer yes \"Excluir?\"\nclick btnPerguntar\n", 3, "\"Excluir?\"");
+  ExpectFail("open\nanswer yes \"Excluir?\"\nclick btnPerguntar\n", 3, "\"Continuar?\"");
+}
+
+TEST_F(Runner, SelectClicksTheComboBoxBeforeItLooksForTheItem) {
+  // Leaving the code on the way to the combo box fills it.
+  ExpectPass(
+      "open\n"
+      "focus medCodigo\n"
+      "type medCodigo \"abcd\"\n"
+      "select cbbTardia 0\n"
+      "expect itemindex cbbTardia 0\n"
+      "expect focus cbbTardia\n");
 }
 
 TEST_F(Runner, AModalFormRunsTheFollowingLinesAndIsSearchedFirst) {
