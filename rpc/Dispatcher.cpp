@@ -193,6 +193,15 @@ void Dispatcher::Add(std::string method, Handler handler) {
   handlers_.emplace(std::move(method), std::move(handler));
 }
 
+std::string Dispatcher::IdOf(std::string_view requestJson) {
+  try {
+    return DecodeRequest(requestJson).idJson;
+  } catch (const RpcError& e) {
+    // Unreadable as a request: its id, if the decoder got that far.
+    return e.Code() == kParseError ? "null" : IdFromErrorData(e.DataJson());
+  }
+}
+
 Dispatcher::Outcome Dispatcher::Handle(std::string_view requestJson, Session& session) const {
   try {
     Request request;

@@ -44,6 +44,9 @@ class Dispatcher {
 
   // Never throws for bad input: every failure becomes an error response.
   Outcome Handle(std::string_view requestJson, Session& session) const;
+  // The id of a request as JSON text, to answer it by; "null" when it
+  // cannot be read.
+  static std::string IdOf(std::string_view requestJson);
 
   const std::string& ServerName() const { return serverName_; }
 

@@ -190,9 +190,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
     if (!rate_.Admit()) {
       spdlog::warn("rpc: {}: request refused: over {} requests per second", session_.peer,
                    core_.options.maxRequestRate);
-      Write({EncodeError("null", RpcError(kTooManyRequests, "too many requests: the limit is " +
-                                                                std::to_string(core_.options.maxRequestRate) +
-                                                                " per second")),
+      // The limit as a person writes it ("1000", "2.5"), answered by the
+      // request's id so that the caller knows which call was refused.
+      const std::string limit = fmt::format("{}", core_.options.maxRequestRate);
+      Write({EncodeError(Dispatcher::IdOf(*request),
+                         RpcError(kTooManyRequests, "too many requests: the limit is " + limit + " per second")),
              false});
       return;
     }

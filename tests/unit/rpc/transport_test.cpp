@@ -129,7 +129,7 @@ TEST(ServerGuards, AFloodOnOneConnectionIsRefusedAndTheConnectionStays) {
       ++answered;
     } catch (const rpc::RpcError& e) {
       EXPECT_EQ(e.Code(), rpc::kTooManyRequests);
-      EXPECT_THAT(e.what(), HasSubstr("too many requests"));
+      EXPECT_THAT(e.what(), HasSubstr("too many requests: the limit is 5 per second"));
       ++refused;
     }
   }
