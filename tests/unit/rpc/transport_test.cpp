@@ -140,6 +140,29 @@ TEST(ServerGuards, AFloodOnOneConnectionIsRefusedAndTheConnectionStays) {
   EXPECT_EQ(Doubled(*other, 2), "[4]");
 }
 
+TEST(ServerGuards, ARefusalOverTheLimitAnswersTheRequestByItsId) {
+  rpc::ServerOptions o;
+  o.maxRequestRate = 2;
+  Guarded g(o);
+  rpc_test::RawSocket raw(g.Port());
+  raw.SendFrame(
+      R"({"jsonrpc":"2.0","id":1,"method":"Connect","params":{"server":"Ate11600.rdmPropPass","user":"ana","token":""}})");
+  const std::optional<std::string> welcome = raw.ReadFrame();
+  ASSERT_TRUE(welcome.has_value());
+  ASSERT_EQ(welcome->find("error"), std::string::npos) << *welcome;
+  std::string refused;
+  for (int id = 2; id < 8 && refused.empty(); ++id) {
+    raw.SendFrame(R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"method":"Double","params":[1]})");
+    const std::optional<std::string> answer = raw.ReadFrame();
+    ASSERT_TRUE(answer.has_value());
+    if (answer->find("too many requests") != std::string::npos) refused = *answer + " for id " + std::to_string(id);
+  }
+  ASSERT_FALSE(refused.empty()) << "nothing was refused";
+  const std::string id = refused.substr(refused.rfind(' ') + 1);
+  EXPECT_THAT(refused, HasSubstr(R"("id":)" + id + ","));
+  EXPECT_THAT(refused, HasSubstr("the limit is 2 per second"));
+}
+
 TEST(ServerTls, ATrustedServerAnswersOverTls) {
   Guarded g(TlsOptions());
   auto c = g.NewClient(TlsClient("ca.pem"));
