@@ -88,15 +88,12 @@ double FormView::MeasureScale() const {
 // scale at which its columns, scaled or as wide as their titles, fit.
 double FormView::GridScale(const toolkit::DBGrid& grid) const {
   if (grid.Align() == toolkit::Align::alClient || grid.Width() <= 0) return 1.0;  // it grows with the window
-  QFont bold = font();
-  bold.setBold(true);
-  const QFontMetrics metrics(bold);
   const int frame = (grid.Options() & toolkit::dgIndicator ? 14 : 0) + 6;
   double scale = 1.0;
   for (; scale < kMaxScale; scale += 0.02) {
     int total = frame;
     for (int c = 0; c < grid.ColumnCount(); ++c) {
-      const int title = metrics.horizontalAdvance(QString::fromStdString(grid.Columns(c).Title())) + 14;
+      const int title = ColumnTitleWidth(font(), grid.Columns(c).Title());
       total += std::max(static_cast<int>(grid.Columns(c).Width() * scale + 0.5), title);
     }
     if (total <= grid.Width() * scale) break;

@@ -68,11 +68,14 @@ void GridView::ReloadLayout() {
   SyncCurrent();
 }
 
-int GridView::TitleWidth(int column) const {
+int ColumnTitleWidth(QFont headerFont, const std::string& title) {
   // The current column's title is drawn bold: measure it so.
-  QFont bold = horizontalHeader()->font();
-  bold.setBold(true);
-  return QFontMetrics(bold).horizontalAdvance(QString::fromStdString(grid_->Columns(column).Title())) + 14;
+  headerFont.setBold(true);
+  return QFontMetrics(headerFont).horizontalAdvance(QString::fromStdString(title)) + 14;
+}
+
+int GridView::TitleWidth(int column) const {
+  return ColumnTitleWidth(horizontalHeader()->font(), grid_->Columns(column).Title());
 }
 
 // The grid's widths, scaled, each at least its title; when they pass the

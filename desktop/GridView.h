@@ -4,7 +4,9 @@
 // cell editor. Only a grid with the focus shows a selected cell; the
 // editor shows over the current cell while it holds typed text, with a
 // caret, and with the text selected when the next key replaces it.
+#include <QFont>
 #include <QTableView>
+#include <string>
 
 namespace toolkit {
 class DBGrid;
@@ -16,6 +18,9 @@ class QToolButton;
 namespace desktop {
 
 class GridModel;
+
+// Pixels a column title needs in a header of that font, drawn bold.
+int ColumnTitleWidth(QFont headerFont, const std::string& title);
 
 class GridView : public QTableView {
   Q_OBJECT
