@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "packet/JsonReader.h"
+#include "rpc/ErrorReference.h"
 
 namespace rpc {
 
@@ -157,6 +158,15 @@ Dispatcher::Outcome Connect(const Request& request, Session& session, const std:
   return {EncodeResult(id, Reply{}), false};
 }
 
+// An unexpected failure: its text may name internals (SQL, paths), so it
+// goes to the log under a reference and the caller gets the reference.
+std::string InternalError(const Request& request, const Session& session, const char* what) {
+  const std::string ref = NewErrorReference();
+  spdlog::error("rpc: {}: {} id {} failed, reference {}: {}", session.peer, request.method, request.idJson, ref, what);
+  return ErrorResponse(request.idJson, kInternalError, request.method + ": internal error, reference " + ref,
+                       "{\"ref\":\"" + ref + "\"}");
+}
+
 // Runs the handler and encodes what it answers or throws.
 std::string Call(const Dispatcher::Handler& handler, const Request& request, Session& session) {
   const std::string& id = request.idJson;
@@ -166,17 +176,14 @@ std::string Call(const Dispatcher::Handler& handler, const Request& request, Ses
   } catch (const RpcError& e) {
     return ErrorResponse(id, e.Code(), e.what(), e.DataJson());
   } catch (const std::exception& e) {
-    spdlog::error("rpc: {}: {} failed: {}", session.peer, request.method, e.what());
-    return ErrorResponse(id, kInternalError, request.method + ": internal error: " + e.what());
+    return InternalError(request, session, e.what());
   } catch (...) {
-    spdlog::error("rpc: {}: {} failed with an unknown exception", session.peer, request.method);
-    return ErrorResponse(id, kInternalError, request.method + ": internal error (unknown exception)");
+    return InternalError(request, session, "unknown exception");
   }
   try {
     return EncodeResult(id, reply);
   } catch (const std::invalid_argument& e) {
-    spdlog::error("rpc: {}: {} answered invalid JSON: {}", session.peer, request.method, e.what());
-    return ErrorResponse(id, kInternalError, request.method + ": the server produced an invalid answer: " + e.what());
+    return InternalError(request, session, (std::string("the answer is not valid JSON: ") + e.what()).c_str());
   }
 }
 
@@ -185,12 +192,12 @@ std::string Call(const Dispatcher::Handler& handler, const Request& request, Ses
 Dispatcher::Dispatcher(std::string serverName, std::string token)
     : serverName_(std::move(serverName)), token_(std::move(token)) {}
 
-void Dispatcher::Add(std::string method, Handler handler) {
+void Dispatcher::Add(std::string method, Handler handler, Lane lane) {
   if (method.empty()) throw std::invalid_argument("Dispatcher::Add: empty method name");
   if (method == kConnect) throw std::invalid_argument("Dispatcher::Add: 'Connect' is the handshake, not a method");
   if (!handler) throw std::invalid_argument("Dispatcher::Add: empty handler for '" + method + "'");
   if (handlers_.contains(method)) throw std::invalid_argument("Dispatcher::Add: '" + method + "' added twice");
-  handlers_.emplace(std::move(method), std::move(handler));
+  handlers_.emplace(std::move(method), Entry{std::move(handler), lane});
 }
 
 std::string Dispatcher::IdOf(std::string_view requestJson) {
@@ -224,11 +231,23 @@ Dispatcher::Outcome Dispatcher::Handle(std::string_view requestJson, Session& se
     const auto it = handlers_.find(request.method);
     if (it == handlers_.end())
       return {ErrorResponse(request.idJson, kMethodNotFound, "unknown method " + Quoted(request.method)), false};
-    return {Call(it->second, request, session), false};
+    request.received = std::chrono::steady_clock::now();
+    const Handler& handler = it->second.handler;
+    if (it->second.lane == Lane::Quick) return {Call(handler, request, session), false};
+    return {{}, false, [&handler, request = std::move(request), &session] { return Call(handler, request, session); }};
   } catch (const std::exception& e) {
     // Only running out of memory gets here.
     return {ErrorResponse("null", kInternalError, std::string("internal error: ") + e.what()), false};
   }
+}
+
+Dispatcher::Outcome Dispatcher::HandleNow(std::string_view requestJson, Session& session) const {
+  Outcome outcome = Handle(requestJson, session);
+  if (outcome.later) {
+    outcome.response = outcome.later();
+    outcome.later = nullptr;
+  }
+  return outcome;
 }
 
 void ExpectParamCount(const Request& request, std::size_t min, std::size_t max) {

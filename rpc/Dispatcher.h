@@ -33,17 +33,30 @@ class Dispatcher {
   struct Outcome {
     std::string response;
     bool close = false;  // the connection must be closed after sending it
+    // Set instead of response for a request of the slow lane: running it
+    // (once, on another thread, while the session lives and no other
+    // request of the connection is handled) gives the response.
+    std::function<std::string()> later = {};
   };
+
+  // Quick requests are answered on the thread that read them. Slow ones
+  // (those that may wait for the database's write locks) are handed back
+  // as Outcome::later, so that waiting saves never hold up the threads
+  // that serve reads and handshakes.
+  enum class Lane { Quick, Slow };
 
   // token empty: Connect needs none.
   Dispatcher(std::string serverName, std::string token);
 
   // Throws std::invalid_argument for an empty name, "Connect" or a name
   // already registered.
-  void Add(std::string method, Handler handler);
+  void Add(std::string method, Handler handler, Lane lane = Lane::Quick);
 
   // Never throws for bad input: every failure becomes an error response.
   Outcome Handle(std::string_view requestJson, Session& session) const;
+  // Handle, with a slow request answered at once on the calling thread:
+  // for callers without a slow lane (in-process back ends, tests).
+  Outcome HandleNow(std::string_view requestJson, Session& session) const;
   // The id of a request as JSON text, to answer it by; "null" when it
   // cannot be read.
   static std::string IdOf(std::string_view requestJson);
@@ -53,7 +66,11 @@ class Dispatcher {
  private:
   std::string serverName_;
   std::string token_;
-  std::map<std::string, Handler, std::less<>> handlers_;
+  struct Entry {
+    Handler handler;
+    Lane lane = Lane::Quick;
+  };
+  std::map<std::string, Entry, std::less<>> handlers_;
 };
 
 // Argument checks for handlers. Each throws RpcError kInvalidParams with a

@@ -9,6 +9,7 @@
 // Results and object arguments (data packets, change logs) are carried as
 // raw JSON text, so that they are parsed once, by whoever reads them.
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -28,6 +29,8 @@ enum ErrorCode : int {
   kRuleViolated = 1002,      // duplicate or overlapping range, bounds
   kUnknownReference = 1003,  // flight, service
   kSaveTooLate = 1004,       // an identified save past its deadline or given up: nothing stored
+  kStorageBusy = 1005,       // a database lock or statement time-out: nothing stored, try again
+  kSaveOutcomeUnknown = 1006,  // the database session broke during the commit: ask by the save's identity
   kStorageFailure = 1500,
 };
 
@@ -87,6 +90,9 @@ struct Param {
 
 struct Request {
   std::string idJson;  // the id as JSON text: 7, "abc"
+  // When the server had it whole (set by the Dispatcher; the epoch from
+  // DecodeRequest): a handler run later measures its wait from it.
+  std::chrono::steady_clock::time_point received{};
   std::string method;
   std::vector<Param> params;                         // params given as an array
   std::vector<std::pair<std::string, Param>> named;  // params given as an object

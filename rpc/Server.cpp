@@ -82,6 +82,7 @@ struct Core {
   std::string local;  // "address:port" bound, for logs
   std::uint16_t port = 0;
   std::vector<std::thread> threads;
+  std::optional<asio::thread_pool> slowLane;  // from Start to Stop
 
   std::mutex mutex;  // guards the two below
   bool stopping = false;
@@ -198,17 +199,37 @@ class Connection : public std::enable_shared_from_this<Connection> {
              false});
       return;
     }
-    Dispatcher::Outcome outcome;
+    Dispatcher::Outcome outcome = Guarded([&] { return core_.handle(*request, session_); });
+    if (outcome.later) return RunOnSlowLane(std::move(outcome.later));
+    Write(std::move(outcome));
+  }
+
+  // The handle's outcome, or an internal error when it throws.
+  template <typename Handle>
+  Dispatcher::Outcome Guarded(Handle&& handle) {
     try {
-      outcome = core_.handle(*request, session_);
+      return handle();
     } catch (const std::exception& e) {
       spdlog::error("rpc: {}: the request handler failed: {}", session_.peer, e.what());
-      outcome = {InternalErrorResponse(std::string("internal error: ") + e.what()), false};
+      return {InternalErrorResponse(std::string("internal error: ") + e.what()), false};
     } catch (...) {
       spdlog::error("rpc: {}: the request handler failed with an unknown exception", session_.peer);
-      outcome = {InternalErrorResponse("internal error"), false};
+      return {InternalErrorResponse("internal error"), false};
     }
-    Write(std::move(outcome));
+  }
+
+  // The answer is made on the slow lane and written back on the strand; the
+  // connection reads nothing meanwhile. The work guard keeps the I/O threads
+  // running until the answer is back, also while the server stops.
+  void RunOnSlowLane(std::function<std::string()> later) {
+    asio::post(*core_.slowLane, [self = shared_from_this(), later = std::move(later),
+                                 busy = asio::make_work_guard(core_.io)]() mutable {
+      Dispatcher::Outcome outcome = self->Guarded([&] { return Dispatcher::Outcome{later(), false}; });
+      asio::post(self->executor_, [self, outcome = std::move(outcome)]() mutable {
+        if (!self->closed_) self->Write(std::move(outcome));
+      });
+      busy.reset();
+    });
   }
 
   void Write(Dispatcher::Outcome outcome) {
@@ -410,6 +431,7 @@ void Server::Start() {
   c.port = c.acceptor.local_endpoint().port();
   c.local = EndpointText(tcp::endpoint(endpoint.address(), c.port));
 
+  c.slowLane.emplace(static_cast<std::size_t>(std::max(1, c.options.slowThreads)));
   c.Accept();
   const int n = std::max(1, c.options.threads);
   c.threads.reserve(static_cast<std::size_t>(n));
@@ -458,6 +480,9 @@ void Server::Stop() {
   // the handlers under way (a database call, say) have returned.
   for (std::thread& t : c.threads) t.join();
   c.threads.clear();
+  // Idle by now: each slow request held the I/O threads until it was done.
+  c.slowLane->join();
+  c.slowLane.reset();
   spdlog::info("rpc: {} stopped", c.local);
 
   std::lock_guard lock(c.stateMutex);

@@ -21,6 +21,10 @@ struct ServerOptions {
   std::string address = "127.0.0.1";
   std::uint16_t port = 0;  // 0: any free port (see Server::Port)
   int threads = 2;
+  // Threads for the requests the handle sends to the slow lane
+  // (Outcome::later): those may wait for database locks, and do it there
+  // rather than on the threads above.
+  int slowThreads = 2;
   // Listening on an address that is not loopback must be asked for (and
   // the caller should then require a token).
   bool allowRemote = false;
