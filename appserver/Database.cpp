@@ -1,5 +1,10 @@
 #include "appserver/Database.h"
 
+#include <libpq-fe.h>
+#include <soci/postgresql/soci-postgresql.h>
+
+#include <stdexcept>
+
 namespace appserver {
 
 namespace {
@@ -39,6 +44,12 @@ Statement& Connection::Prepared(const StatementDef& def) {
   return *st;
 }
 
+bool Connection::Broken() {
+  if (dialect_ != dbsession::Dialect::Postgresql) return false;
+  const auto* backend = static_cast<soci::postgresql_session_backend*>(session_->get_backend());
+  return !backend || !backend->conn_ || PQstatus(backend->conn_) == CONNECTION_BAD;
+}
+
 Database::Database(dbsession::Location location, dbsession::OpenOptions options)
     : location_(std::move(location)), options_(options), id_(nextDatabaseId++) {}
 
@@ -46,13 +57,53 @@ Database::~Database() {
   if (lastUsed.owner == id_) lastUsed = {};
 }
 
+void Database::OpenAhead(std::size_t n) {
+  std::vector<std::unique_ptr<Connection>> opened;
+  while (opened.size() < n) {
+    try {
+      opened.push_back(std::make_unique<Connection>(location_, options_));
+    } catch (const std::exception& e) {
+      std::string text = "cannot open " + std::to_string(n) + " database sessions (" + std::to_string(opened.size()) +
+                         " opened): " + e.what();
+      if (location_.dialect == dbsession::Dialect::Postgresql) {
+        text += "; every worker thread (--threads and --save-threads) keeps one session: lower them, or raise "
+                "PostgreSQL's max_connections";
+      }
+      throw std::runtime_error(text);
+    }
+  }
+  std::lock_guard lock(mutex_);
+  for (auto& c : opened) ahead_.push_back(std::move(c));
+}
+
 Connection& Database::Local() {
   if (lastUsed.owner == id_) return *lastUsed.connection;
   std::lock_guard lock(mutex_);
   std::unique_ptr<Connection>& c = connections_[std::this_thread::get_id()];
-  if (!c) c = std::make_unique<Connection>(location_, options_);
+  if (!c && !ahead_.empty()) {
+    c = std::move(ahead_.back());
+    ahead_.pop_back();
+  }
+  if (!c) {
+    try {
+      c = std::make_unique<Connection>(location_, options_);
+    } catch (const soci::soci_error&) {
+      connections_.erase(std::this_thread::get_id());
+      throw;
+    } catch (const std::exception& e) {
+      // Callers tell database failures from programming errors by type.
+      connections_.erase(std::this_thread::get_id());
+      throw soci::soci_error(e.what());
+    }
+  }
   lastUsed = {id_, c.get()};
   return *c;
+}
+
+bool Database::LocalBroken() {
+  std::lock_guard lock(mutex_);
+  const auto it = connections_.find(std::this_thread::get_id());
+  return it != connections_.end() && it->second && it->second->Broken();
 }
 
 void Database::Discard() {

@@ -48,6 +48,9 @@ class Connection {
   // The statement prepared from def on this connection. Throws
   // soci::soci_error when the database refuses its text.
   Statement& Prepared(const StatementDef& def);
+  // The session is known to be dead (PostgreSQL restarted, or the session
+  // was ended from outside): nothing more can run on it.
+  bool Broken();
 
  private:
   std::unique_ptr<soci::session> session_;
@@ -62,14 +65,23 @@ class Database {
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
+  // Opens n connections now for the threads' first calls, so that a
+  // database that cannot serve them all is found at start-up rather than
+  // under load. Throws std::runtime_error saying how many opened, why the
+  // next did not and, on PostgreSQL, naming max_connections.
+  void OpenAhead(std::size_t n);
+
   // The calling thread's connection, opened on its first use. Throws
-  // soci::soci_error (or std::runtime_error) when it cannot be opened.
+  // soci::soci_error when it cannot be opened.
   Connection& Local();
   // Closes the calling thread's connection, so that its next call opens a
   // fresh one (after the database failed under it).
   void Discard();
+  // The calling thread has a connection and it is Broken().
+  bool LocalBroken();
 
   const dbsession::Location& Where() const { return location_; }
+  const dbsession::OpenOptions& Options() const { return options_; }
 
  private:
   dbsession::Location location_;
@@ -79,6 +91,7 @@ class Database {
   std::uint64_t id_;
   std::mutex mutex_;
   std::map<std::thread::id, std::unique_ptr<Connection>> connections_;
+  std::vector<std::unique_ptr<Connection>> ahead_;  // opened, no thread yet
 };
 
 }  // namespace appserver

@@ -7,6 +7,7 @@
 #include "appserver/ReadMethods.h"
 #include "appserver/SaveChanges.h"
 #include "appserver/SaveSituation.h"
+#include "appserver/StorageFailure.h"
 
 namespace appserver {
 
@@ -26,11 +27,14 @@ rpc::Dispatcher::Handler Logged(std::string method, rpc::Dispatcher::Handler han
           rpc::Reply reply = handler(request, session);
           spdlog::debug("{} {} {}: ok, {} us", session.peer, session.user, method, MicrosSince(start));
           return reply;
+        } catch (const StorageFailure& e) {
+          // The operator's business: the cause is here, the client has the reference.
+          spdlog::warn("{} {} {} id {}: error {} after {} us, reference {}: {}", session.peer, session.user, method,
+                       request.idJson, e.Code(), MicrosSince(start), e.Reference(), e.Cause());
+          throw;
         } catch (const rpc::RpcError& e) {
-          // A storage failure is the operator's business; the rest is the user's.
-          const auto level = e.Code() == rpc::kStorageFailure ? spdlog::level::warn : spdlog::level::debug;
-          spdlog::log(level, "{} {} {}: error {} after {} us: {}", session.peer, session.user, method, e.Code(),
-                      MicrosSince(start), e.what());
+          spdlog::debug("{} {} {}: error {} after {} us: {}", session.peer, session.user, method, e.Code(),
+                        MicrosSince(start), e.what());
           throw;
         }
       };
@@ -50,12 +54,15 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, Database& db) {
     const Read read = entry.second;
     dispatcher.Add(name, Logged(name, [&db, read](const rpc::Request& r, rpc::Session&) { return read(db, r); }));
   }
+  // Both write, so both may wait for a lock: on the slow lane.
   dispatcher.Add("SetQtdePropServico", Logged("SetQtdePropServico", [&db](const rpc::Request& r, rpc::Session& s) {
                    return SetQtdePropServico(db, r, s);
-                 }));
+                 }),
+                 rpc::Dispatcher::Lane::Slow);
   dispatcher.Add("GetSituacaoGravacao", Logged("GetSituacaoGravacao", [&db](const rpc::Request& r, rpc::Session&) {
                    return GetSituacaoGravacao(db, r);
-                 }));
+                 }),
+                 rpc::Dispatcher::Lane::Slow);
 }
 
 }  // namespace appserver

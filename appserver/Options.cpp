@@ -34,6 +34,18 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
   app.add_flag("--init-db", options.initDb, "create the schema when the database has none");
   app.add_flag("--demo", options.demo, "load the demo data when the database holds none");
   app.add_option("--threads", options.threads, "worker threads")->check(CLI::Range(1, 256))->capture_default_str();
+  app.add_option("--save-threads", options.saveThreads,
+                 "threads that run saves; while saves wait for a lock, the other threads go on serving reads")
+      ->check(CLI::Range(1, 64))
+      ->capture_default_str();
+  app.add_option("--lock-timeout", options.lockTimeout,
+                 "seconds a save may wait for another's lock before it is refused (the user can try again)")
+      ->check(CLI::Range(0.1, 3600.0))
+      ->capture_default_str();
+  app.add_option("--statement-timeout", options.statementTimeout,
+                 "seconds one database statement may run before it is cancelled (PostgreSQL)")
+      ->check(CLI::Range(0.1, 86400.0))
+      ->capture_default_str();
   app.add_option("--log-level", options.logLevel, "trace, debug, info, warn, error, critical or off")
       ->check(CLI::IsMember({"trace", "debug", "info", "warn", "error", "critical", "off"}))
       ->capture_default_str();

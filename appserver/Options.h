@@ -24,6 +24,9 @@ struct Options {
   bool initDb = false;
   bool demo = false;
   int threads = 2;
+  int saveThreads = 2;       // threads that run saves, apart from the others
+  double lockTimeout = 5;    // seconds a save may wait for the database's lock (or its turn)
+  double statementTimeout = 30;  // seconds one statement may run (PostgreSQL)
   std::string logLevel = "info";
 };
 

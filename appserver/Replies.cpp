@@ -54,10 +54,4 @@ std::string UtcTimestamp(std::chrono::system_clock::time_point when) {
   return buf;
 }
 
-void ThrowStorageFailure(const std::exception& cause) {
-  throw rpc::RpcError(rpc::kStorageFailure,
-                      "Falha ao acessar o banco de dados. Tente novamente; se o erro persistir, avise o suporte.",
-                      ErrorData({{"detail", std::string(cause.what())}}));
-}
-
 }  // namespace appserver

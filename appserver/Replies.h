@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "appserver/Database.h"
+#include "appserver/StorageFailure.h"
 #include "appserver/db/Soci.h"
 #include "packet/DataPacket.h"
 #include "rpc/Message.h"
@@ -34,20 +35,22 @@ std::string NumberText(double v);
 // ("2024-05-01 10:00:00.000"); such texts also sort as their times do.
 std::string UtcTimestamp(std::chrono::system_clock::time_point when);
 
-// Throws RpcError kStorageFailure for a failure of the database, naming the
-// driver's text in the data.
-[[noreturn]] void ThrowStorageFailure(const std::exception& cause);
-
-// Runs work(connection) on the calling thread's connection. A database
-// failure drops that connection (the next call opens a new one) and becomes
-// kStorageFailure; errors meant for the user pass unchanged.
+// Runs work(connection) on the calling thread's connection, for a read. A
+// database failure drops that connection (the next call opens a new one);
+// when the session had died under it (a database restart), the work runs
+// once more on a fresh one, since a read can be repeated. What still fails
+// becomes a StorageFailure; errors meant for the user pass unchanged.
 template <typename Work>
 auto WithConnection(Database& db, Work&& work) {
-  try {
-    return work(db.Local());
-  } catch (const soci::soci_error& e) {
-    db.Discard();
-    ThrowStorageFailure(e);
+  for (bool retried = false;; retried = true) {
+    try {
+      return work(db.Local());
+    } catch (const soci::soci_error& e) {
+      const Trouble trouble = Classify(e, db.LocalBroken());
+      db.Discard();
+      if (trouble == Trouble::Broken && !retried) continue;
+      ThrowStorageFailure(e, trouble, Doing::Reading);
+    }
   }
 }
 

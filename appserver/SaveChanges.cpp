@@ -36,14 +36,11 @@ const StatementDef kRollback{"ROLLBACK", {}};
 const StatementDef kLock{"LOCK TABLE PROPSERVICO IN SHARE ROW EXCLUSIVE MODE", {}};
 
 const StatementDef kFindRow{"SELECT CDCLASSE, CDCICLO, QTSERVICO FROM PROPSERVICO WHERE " + kPk, kPkKinds, {T, T, N}};
-const StatementDef kDelete{"DELETE FROM PROPSERVICO WHERE " + kPk, kPkKinds};
-// SQLite: the delete that also makes the optimistic check, in one statement
-// instead of a look-up and a delete: the row goes only when it still holds
-// the quantity the user saw, and what it held comes back for the audit row.
-const StatementDef kDeleteChecked{"DELETE FROM PROPSERVICO WHERE " + kPk +
-                                      " AND QTSERVICO IS :qtservico RETURNING CDCLASSE, CDCICLO, QTSERVICO",
-                                  {T, T, T, T, T, N, N, N},
-                                  {T, T, N}};
+// The row goes, and what it held comes back for the check against what the
+// user saw (a mismatch rolls the whole save back) and for the audit row.
+const StatementDef kDelete{"DELETE FROM PROPSERVICO WHERE " + kPk + " RETURNING CDCLASSE, CDCICLO, QTSERVICO",
+                           kPkKinds,
+                           {T, T, N}};
 const StatementDef kInsert{
     "INSERT INTO PROPSERVICO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, CDSERVICO, QTPAXDE, QTPAXATE, CDCLASSE, CDCICLO, "
     "QTSERVICO) VALUES (:filial, :cdcia, :nrvoo, :cdtrecho, :servico, :qtpaxde, :qtpaxate, :classe, :ciclo, "
@@ -162,13 +159,13 @@ void BindRow(Statement& st, std::size_t at, const PropRow* r) {
 
 class Saver {
  public:
-  Saver(Database& db, Connection& c, const std::string& user)
-      : db_(db), c_(c), user_(ClipText(user, kUserSize)), now_(UtcTimestamp(std::chrono::system_clock::now())) {}
+  Saver(Connection& c, const std::string& user)
+      : c_(c), user_(ClipText(user, kUserSize)), now_(UtcTimestamp(std::chrono::system_clock::now())) {}
 
   // identity: null for a save without one.
   void Run(const std::vector<PropChange>& changes, const SaveIdentity* identity) {
-    Begin();
     try {
+      Begin();
       if (identity && !ClaimSave(c_, identity->id, now_)) return Rollback();  // stored already: not twice
       // Early, so a save already too late does no work; again just before
       // the commit, which is the check that counts.
@@ -178,12 +175,21 @@ class Saver {
       CheckOverlaps();
       WriteLog();
       if (identity) CheckDeadline(*identity);
+      doing_ = Doing::Committing;
       Prepared(kCommit).ExecuteOne();
     } catch (...) {
-      Rollback();
+      // Asked before the rollback, which may fail on a dead session too.
+      broken_ = c_.Broken();
+      if (began_) Rollback();
       throw;
     }
   }
+
+  // Saving until the commit was sent, then Committing.
+  Doing WhatFailed() const { return doing_; }
+  bool Broken() const { return broken_; }
+  // The connection may still be inside a transaction.
+  bool MustDiscard() const { return mustDiscard_; }
 
  private:
   Statement& Prepared(const StatementDef& def) { return c_.Prepared(def); }
@@ -191,8 +197,10 @@ class Saver {
   void Begin() {
     if (c_.Dialect() == dbsession::Dialect::Sqlite) {
       Prepared(kBegin).ExecuteOne();
+      began_ = true;
     } else {
       c_.Session().begin();
+      began_ = true;
       Prepared(kLock).ExecuteOne();
     }
   }
@@ -208,7 +216,7 @@ class Saver {
         c_.Session().rollback();
     } catch (const soci::soci_error& e) {
       spdlog::warn("SetQtdePropServico: rollback failed, dropping the connection: {}", e.what());
-      db_.Discard();
+      mustDiscard_ = true;
     }
   }
 
@@ -246,41 +254,48 @@ class Saver {
   }
 
   void Delete(const PropRow& before, std::size_t i) {
-    if (c_.Dialect() == dbsession::Dialect::Sqlite) {
-      if (!before.de || !before.ate) Conflict(before, i, "delete");
-      Statement& st = Prepared(kDeleteChecked);
-      BindKey(st, 0, before);
-      SetOptionalNumber(st, 7, before.qtservico);
-      if (!st.ExecuteOne()) Conflict(before, i, "delete");
-      PropRow stored = before;
-      stored.classe = st.IsNull(0) ? std::nullopt : std::optional<std::string>(st.Text(0));
-      stored.ciclo = st.IsNull(1) ? std::nullopt : std::optional<std::string>(st.Text(1));
-      stored.qtservico = st.IsNull(2) ? std::nullopt : std::optional<double>(st.Number(2));
-      Log('E', &stored, nullptr);
-      return;
-    }
-    const PropRow stored = FindStored(before, i, "delete");
+    if (!before.de || !before.ate) Conflict(before, i, "delete");
     Statement& st = Prepared(kDelete);
     BindKey(st, 0, before);
-    st.ExecuteOne();
+    if (!st.ExecuteOne()) Conflict(before, i, "delete");
+    const PropRow stored = StoredValues(st, before);
+    if (!SameValues(stored, before)) Conflict(before, i, "delete");
     Log('E', &stored, nullptr);
   }
 
-  // The stored row with the key of `before`, which must still hold the
-  // quantity the user saw.
+  // The stored row with the key of `before`, which must still hold every
+  // value the user saw: a save made from an older reading must not undo
+  // another user's change of any column.
   PropRow FindStored(const PropRow& before, std::size_t i, const char* op) {
     if (before.de && before.ate) {
       Statement& st = Prepared(kFindRow);
       BindKey(st, 0, before);
       if (st.ExecuteOne()) {
-        PropRow stored = before;
-        stored.classe = st.IsNull(0) ? std::nullopt : std::optional<std::string>(st.Text(0));
-        stored.ciclo = st.IsNull(1) ? std::nullopt : std::optional<std::string>(st.Text(1));
-        stored.qtservico = st.IsNull(2) ? std::nullopt : std::optional<double>(st.Number(2));
-        if (stored.qtservico == before.qtservico) return stored;
+        PropRow stored = StoredValues(st, before);
+        if (SameValues(stored, before)) return stored;
       }
     }
     Conflict(before, i, op);
+  }
+
+  // The key of `key` with the class, cycle and quantity in columns 0 to 2.
+  static PropRow StoredValues(const Statement& st, const PropRow& key) {
+    PropRow stored = key;
+    stored.classe = st.IsNull(0) ? std::nullopt : std::optional<std::string>(st.Text(0));
+    stored.ciclo = st.IsNull(1) ? std::nullopt : std::optional<std::string>(st.Text(1));
+    stored.qtservico = st.IsNull(2) ? std::nullopt : std::optional<double>(st.Number(2));
+    return stored;
+  }
+
+  // Blank and null codes are one value to the user.
+  static bool SameCode(const std::optional<std::string>& a, const std::optional<std::string>& b) {
+    const bool blankA = !a || IsBlank(*a), blankB = !b || IsBlank(*b);
+    return blankA || blankB ? blankA == blankB : *a == *b;
+  }
+
+  static bool SameValues(const PropRow& stored, const PropRow& seen) {
+    return SameCode(stored.classe, seen.classe) && SameCode(stored.ciclo, seen.ciclo) &&
+           stored.qtservico == seen.qtservico;
   }
 
   [[noreturn]] static void Conflict(const PropRow& before, std::size_t i, const char* op) {
@@ -410,7 +425,6 @@ class Saver {
     throw rpc::RpcError(rpc::kUnknownReference, text, ErrorData({{"change", static_cast<double>(i)}}));
   }
 
-  Database& db_;
   Connection& c_;
   std::string user_;
   std::string now_;
@@ -422,7 +436,45 @@ class Saver {
   std::set<ServiceId> touched_;
   std::map<std::string, bool> legs_, classes_, cycles_;
   std::map<std::string, std::optional<Product>> products_;
+  Doing doing_ = Doing::Saving;
+  bool began_ = false;
+  bool broken_ = false;
+  bool mustDiscard_ = false;
 };
+
+// Saves wait in the server's queue for the one before them: one that waited
+// longer than a lock may is refused, as one that waited on the lock is.
+void RefuseWhenQueuedTooLong(const Database& db, const rpc::Request& request) {
+  const auto waited = std::chrono::steady_clock::now() - request.received;
+  if (request.received.time_since_epoch().count() == 0 || waited <= db.Options().lockTimeout) return;
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(waited).count();
+  ThrowStorageFailure(std::runtime_error("waited " + std::to_string(ms) + " ms in the save queue"), Trouble::Busy,
+                      Doing::Saving);
+}
+
+// A save that failed before its commit stored nothing; when its session
+// had died under it (a database restart), it runs once more on a fresh
+// one. A commit that failed on a dead session may have been stored: that
+// save is never repeated here, the client settles it by its identity.
+void Save(Database& db, const std::vector<PropChange>& changes, const SaveIdentity* identity, const std::string& user) {
+  for (bool retried = false;; retried = true) {
+    std::optional<Saver> saver;
+    try {
+      saver.emplace(db.Local(), user);
+      saver->Run(changes, identity);
+      return;
+    } catch (const soci::soci_error& e) {
+      const Trouble trouble = Classify(e, saver ? saver->Broken() : false);
+      const Doing doing = saver ? saver->WhatFailed() : Doing::Saving;
+      db.Discard();
+      if (trouble == Trouble::Broken && doing == Doing::Saving && !retried) continue;
+      ThrowStorageFailure(e, trouble, doing);
+    } catch (...) {
+      if (saver && saver->MustDiscard()) db.Discard();
+      throw;
+    }
+  }
+}
 
 }  // namespace
 
@@ -431,7 +483,8 @@ rpc::Reply SetQtdePropServico(Database& db, const rpc::Request& request, const r
   const std::vector<PropChange> changes = ReadChanges(rpc::ObjectParam(request, 0));
   const std::optional<SaveIdentity> identity = ReadSaveIdentity(request, 1);
   if (!changes.empty() || identity) {
-    WithConnection(db, [&](Connection& c) { Saver(db, c, session.user).Run(changes, identity ? &*identity : nullptr); });
+    RefuseWhenQueuedTooLong(db, request);
+    Save(db, changes, identity ? &*identity : nullptr, session.user);
   }
   if (identity) ForgetOldSavesNowAndThen(db);
   return rpc::Reply{};

@@ -5,9 +5,9 @@
 // One transaction, all or nothing; acknowledged means committed (on SQLite
 // with synchronous=FULL, on disk). The changes are applied in their order:
 // - modify and delete find the row by the key of "old" (branch, airline,
-//   flight, leg, service, both bounds) and need its stored QTSERVICO to equal
-//   the old one; otherwise RpcError kConflict (changed or removed by another
-//   user);
+//   flight, leg, service, both bounds) and need its stored CDCLASSE,
+//   CDCICLO and QTSERVICO to equal the old ones (a blank code equals null);
+//   otherwise RpcError kConflict (changed or removed by another user);
 // - an inserted or modified row needs sound bounds (1 <= QTPAXDE <= QTPAXATE
 //   <= 9999, no negative QTSERVICO) and bounds not stored yet for the
 //   service, else kRuleViolated; its leg, its service (a product of the
@@ -16,8 +16,11 @@
 // After the last change no two ranges of any service touched may overlap
 // (kRuleViolated). Every change also writes a PROPSERVICO_LOG row with the
 // time, the connection's user, I/A/E and the old and new values. A
-// malformed change log is kInvalidParams, a database failure
-// kStorageFailure. Messages for the user are in Portuguese; the data of an
+// malformed change log is kInvalidParams. A save that waited longer than
+// the lock time-out (queued behind others, or for the database's lock) is
+// kStorageBusy; a failure during the commit of a session that died is
+// kSaveOutcomeUnknown; another database failure kStorageFailure. A save
+// whose session died before its commit runs once more on a fresh one. Messages for the user are in Portuguese; the data of an
 // error names the change at fault (counted from 0).
 //
 // With an identity (see SettledSaves.h) the transaction also records it as

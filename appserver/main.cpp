@@ -41,13 +41,23 @@ void PrepareDatabase(const dbsession::Location& where, const appserver::Options&
   }
 }
 
+std::chrono::milliseconds Millis(double seconds) {
+  return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+}
+
 int Serve(const appserver::Options& options) {
   appserver::CheckOptions(options);
   const dbsession::Location where = dbsession::ParseUrl(options.db);
   const appserver::Endpoint endpoint = appserver::ParseListen(options.listen);
   PrepareDatabase(where, options);
 
-  appserver::Database db(where);
+  dbsession::OpenOptions openOptions;
+  openOptions.lockTimeout = Millis(options.lockTimeout);
+  openOptions.statementTimeout = Millis(options.statementTimeout);
+  appserver::Database db(where, openOptions);
+  // Every worker keeps a session: a database that cannot give them all is
+  // told at start-up, not by failures under load.
+  db.OpenAhead(static_cast<std::size_t>(options.threads + options.saveThreads));
   rpc::Dispatcher dispatcher(appserver::kServerName, options.token);
   appserver::RegisterMethods(dispatcher, db);
 
@@ -63,6 +73,7 @@ int Serve(const appserver::Options& options) {
   serverOptions.address = endpoint.host;
   serverOptions.port = endpoint.port;
   serverOptions.threads = options.threads;
+  serverOptions.slowThreads = options.saveThreads;
   serverOptions.allowRemote = options.allowRemote;
   serverOptions.tlsCert = options.tlsCert;
   serverOptions.tlsKey = options.tlsKey;
@@ -75,7 +86,8 @@ int Serve(const appserver::Options& options) {
   });
   server.Start();
   std::cout << "ate-appserver listening on " << endpoint.host << ':' << server.Port() << std::endl;
-  spdlog::info("serving {} with {} threads", appserver::WithoutPassword(options.db), options.threads);
+  spdlog::info("serving {} with {} threads and {} for saves", appserver::WithoutPassword(options.db),
+               options.threads, options.saveThreads);
 
   int signal = 0;
   sigwait(&stopSignals, &signal);

@@ -137,7 +137,11 @@ ServerAnswer TNetConnection::Call(const std::string& method, const std::vector<r
     rpc::Reply reply = client_->Call(method, params);
     return ServerAnswer::Success(std::move(reply.resultJson), std::move(reply.byrefJson));
   } catch (const rpc::RpcError& e) {
-    return ServerAnswer::Failure(e.Code(), ProtocolFailure(e, method));
+    ServerAnswer failure = ServerAnswer::Failure(e.Code(), ProtocolFailure(e, method));
+    // The server itself cannot tell whether its commit went through: to the
+    // caller that is an answer lost, settled the same way.
+    failure.answerLost = e.Code() == rpc::kSaveOutcomeUnknown;
+    return failure;
   } catch (const rpc::TransportError& e) {
     // Closed, so that the next call connects anew through BeforeConnect,
     // which may point it elsewhere.

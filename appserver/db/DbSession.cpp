@@ -82,7 +82,7 @@ void UseMultiThreadMode() {
 
 void SetUpSqlite(soci::session& session, const OpenOptions& options) {
   sqlite_api::sqlite3* db = NativeSqlite(session);
-  if (sqlite_api::sqlite3_busy_timeout(db, static_cast<int>(options.busyTimeout.count())) != SQLITE_OK ||
+  if (sqlite_api::sqlite3_busy_timeout(db, static_cast<int>(options.lockTimeout.count())) != SQLITE_OK ||
       sqlite_api::sqlite3_create_function_v2(db, "NVL", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, Nvl, nullptr,
                                              nullptr, nullptr) != SQLITE_OK) {
     throw std::runtime_error(std::string("cannot set up the SQLite connection: ") + sqlite_api::sqlite3_errmsg(db));
@@ -117,7 +117,12 @@ Location ParseUrl(std::string_view url) {
 
 std::unique_ptr<soci::session> Open(const Location& location, const OpenOptions& options) {
   if (location.dialect == Dialect::Postgresql) {
-    return std::make_unique<soci::session>(*soci::factory_postgresql(), PostgresqlConnectString(location.target));
+    auto session =
+        std::make_unique<soci::session>(*soci::factory_postgresql(), PostgresqlConnectString(location.target));
+    // Whole milliseconds, written by us: nothing of the caller's in the text.
+    *session << "SET lock_timeout = " + std::to_string(options.lockTimeout.count());
+    *session << "SET statement_timeout = " + std::to_string(options.statementTimeout.count());
+    return session;
   }
   UseMultiThreadMode();
   auto session = std::make_unique<soci::session>(*soci::factory_sqlite3(), SqliteConnectString(location.target));

@@ -30,13 +30,18 @@ struct Location {
 Location ParseUrl(std::string_view url);
 
 struct OpenOptions {
-  // How long an SQLite statement waits for another connection's lock.
-  std::chrono::milliseconds busyTimeout{std::chrono::seconds(10)};
+  // How long a statement waits for another session's lock before it fails
+  // (SQLite's busy time-out, PostgreSQL's lock_timeout).
+  std::chrono::milliseconds lockTimeout{std::chrono::seconds(10)};
+  // PostgreSQL: how long one statement may run before it is cancelled
+  // (0: no limit).
+  std::chrono::milliseconds statementTimeout{0};
 };
 
 // Opens a session. SQLite sessions are set to WAL with synchronous=FULL (a
-// commit is on disk when it returns), foreign keys on, the busy time-out,
-// and get the NVL(a, b) function. Throws soci::soci_error (or
+// commit is on disk when it returns), foreign keys on, the lock time-out,
+// and get the NVL(a, b) function; PostgreSQL sessions get the lock and
+// statement time-outs. Throws soci::soci_error (or
 // std::runtime_error) with the driver's text when the database cannot be
 // opened, std::invalid_argument when a PostgreSQL URI is malformed.
 std::unique_ptr<soci::session> Open(const Location& location, const OpenOptions& options = {});

@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Server& s = Get();
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   rpc::Session session = s.session;
-  const rpc::Dispatcher::Outcome outcome = s.dispatcher->Handle(text, session);
+  const rpc::Dispatcher::Outcome outcome = s.dispatcher->HandleNow(text, session);
 
   rpc::Response response;
   try {

@@ -19,10 +19,13 @@ std::string Text(const std::string& s) {
   return '"' + s + '"';
 }
 
+std::string OptionalText(const std::string& s) { return s.empty() ? "null" : Text(s); }
+
 std::string RowJson(const LegService& k, const Range& r) {
   return "{\"CDFILIAL\":" + Text(k.filial) + ",\"CDCIA\":" + Text(k.cia) + ",\"NRVOO\":" + Text(k.voo) +
          ",\"CDTRECHO\":" + Text(k.trecho) + ",\"CDSERVICO\":" + Text(k.servico) + ",\"QTPAXDE\":" + Number(r.from) +
-         ",\"QTPAXATE\":" + Number(r.to) + ",\"CDCLASSE\":null,\"CDCICLO\":null,\"QTSERVICO\":" + Number(r.qty) + "}";
+         ",\"QTPAXATE\":" + Number(r.to) + ",\"CDCLASSE\":" + OptionalText(k.classe) +
+         ",\"CDCICLO\":" + OptionalText(k.ciclo) + ",\"QTSERVICO\":" + Number(r.qty) + "}";
 }
 
 }  // namespace

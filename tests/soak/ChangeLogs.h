@@ -11,6 +11,9 @@ namespace soak {
 // A leg and a service of its airline: where one client keeps its ranges.
 struct LegService {
   std::string filial, cia, sgcia, voo, trecho, servico;
+  // The service's class and cycle (empty: none), which the server stores
+  // with every range: a change must name them as stored.
+  std::string classe = {}, ciclo = {};
 
   // "0001/0101/1110/02/10101002", for messages and as a map key.
   std::string Name() const;

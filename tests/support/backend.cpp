@@ -59,7 +59,7 @@ Backend::~Backend() {
 std::uint16_t Backend::Port() const { return parts_->server->Port(); }
 
 rpc::Dispatcher::Outcome Backend::Handle(std::string_view request, rpc::Session& session) {
-  return parts_->dispatcher->Handle(request, session);
+  return parts_->dispatcher->HandleNow(request, session);
 }
 
 std::unique_ptr<rpc::Server> Backend::StartServer(std::uint16_t port) {
