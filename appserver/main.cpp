@@ -13,6 +13,7 @@
 #include "appserver/Options.h"
 #include "appserver/db/DbSchema.h"
 #include "appserver/db/DbSession.h"
+#include "appserver/db/UrlText.h"
 #include "rpc/Server.h"
 
 namespace {
@@ -75,7 +76,7 @@ int Serve(const appserver::Options& options) {
   });
   server.Start();
   std::cout << "ate-appserver listening on " << endpoint.host << ':' << server.Port() << std::endl;
-  spdlog::info("serving {} with {} threads", appserver::WithoutPassword(options.db), options.threads);
+  spdlog::info("serving {} with {} threads", dbsession::WithoutPassword(options.db), options.threads);
 
   int signal = 0;
   sigwait(&stopSignals, &signal);
