@@ -65,30 +65,6 @@ void CheckOptions(const Options& options) {
     throw std::invalid_argument("TLS needs both --tls-cert and --tls-key");
 }
 
-std::string WithoutPassword(std::string_view url) {
-  std::string out(url);
-  const std::size_t scheme = out.find("://");
-  if (scheme != std::string::npos) {
-    const std::size_t start = scheme + 3;
-    const std::size_t at = out.find('@', start);
-    const std::size_t colon = out.find(':', start);
-    if (at != std::string::npos && colon < at && out.find('/', start) > at)
-      out.replace(colon + 1, at - colon - 1, "***");
-  }
-  for (std::size_t at = out.find("password="); at != std::string::npos; at = out.find("password=", at + 1)) {
-    const std::size_t from = at + 9;
-    std::size_t to = from;
-    if (to < out.size() && out[to] == '\'') {
-      to = out.find('\'', to + 1);
-      to = to == std::string::npos ? out.size() : to + 1;
-    } else {
-      while (to < out.size() && out[to] != ' ' && out[to] != '&') ++to;
-    }
-    out.replace(from, to - from, "***");
-  }
-  return out;
-}
-
 Endpoint ParseListen(std::string_view text) {
   const std::size_t colon = text.rfind(':');
   auto bad = [&](const char* why) { return std::invalid_argument("--listen '" + std::string(text) + "': " + why); };

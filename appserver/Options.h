@@ -39,10 +39,6 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode);
 // Throws std::invalid_argument saying what to add.
 void CheckOptions(const Options& options);
 
-// The database URL fit for a log: the password of a postgresql:// URL or
-// of a password=... word is replaced by ***.
-std::string WithoutPassword(std::string_view url);
-
 struct Endpoint {
   std::string host;
   std::uint16_t port = 0;

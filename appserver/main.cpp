@@ -13,6 +13,7 @@
 #include "appserver/Options.h"
 #include "appserver/db/DbSchema.h"
 #include "appserver/db/DbSession.h"
+#include "appserver/db/UrlText.h"
 #include "rpc/Server.h"
 
 namespace {
@@ -86,7 +87,7 @@ int Serve(const appserver::Options& options) {
   });
   server.Start();
   std::cout << "ate-appserver listening on " << endpoint.host << ':' << server.Port() << std::endl;
-  spdlog::info("serving {} with {} threads and {} for saves", appserver::WithoutPassword(options.db),
+  spdlog::info("serving {} with {} threads and {} for saves", dbsession::WithoutPassword(options.db),
                options.threads, options.saveThreads);
 
   int signal = 0;
@@ -108,7 +109,7 @@ int main(int argc, char** argv) {
   try {
     return Serve(options);
   } catch (const std::exception& e) {
-    spdlog::critical("{}", e.what());
+    spdlog::critical("{}", dbsession::WithoutSecretsOf(options.db, e.what()));
     return 1;
   }
 }

@@ -7,9 +7,10 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
-#include <algorithm>
 #include <QStatusBar>
+#include <algorithm>
 
+#include "appserver/db/UrlText.h"
 #include "desktop/FormView.h"
 #include "toolkit/controls/DialogService.h"
 #include "toolkit/controls/Form.h"
@@ -38,14 +39,14 @@ class FormSubWindow : public QMdiSubWindow {
 
 }  // namespace
 
-MainWindow::MainWindow(std::string modulePath, const QString& serverText, const QString& databaseText)
+MainWindow::MainWindow(std::string modulePath, const QString& serverText, const std::string& databaseUrl)
     : mdi_(new QMdiArea(this)), module_(std::move(modulePath)), hostForm_(std::make_unique<toolkit::Form>()) {
   setWindowTitle(QStringLiteral("Catering - ATE"));
   setCentralWidget(mdi_);
   QMenu* menu = menuBar()->addMenu(QStringLiteral("&Cadastros"));
   menu->addAction(QStringLiteral("Proporção de Serviço por Passageiro (ATE11600)"), this, &MainWindow::OpenScreen);
   statusBar()->addWidget(new QLabel(QStringLiteral("Servidor: ") + serverText));
-  statusBar()->addPermanentWidget(new QLabel(QStringLiteral("Banco: ") + databaseText));
+  statusBar()->addPermanentWidget(new QLabel(QStringLiteral("Banco: ") + QString::fromStdString(dbsession::WithoutPassword(databaseUrl))));
   hostForm_->SetName("frmPrincipal");
   toolkit::Application::Instance().SetMainForm(hostForm_.get());
   toolkit::Application::Instance().AddObserver(this);

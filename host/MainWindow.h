@@ -26,9 +26,10 @@ class MainWindow : public QMainWindow, public toolkit::ApplicationObserver {
   Q_OBJECT
 
  public:
-  // modulePath: the screen module's file. The toolkit application must
-  // have its dialog service set.
-  MainWindow(std::string modulePath, const QString& serverText, const QString& databaseText);
+  // modulePath: the screen module's file; databaseUrl: the general
+  // database, shown in the status bar without its password. The toolkit
+  // application must have its dialog service set.
+  MainWindow(std::string modulePath, const QString& serverText, const std::string& databaseUrl);
   ~MainWindow() override;
 
   // The menu entry: loads the module on first use and opens the screen;

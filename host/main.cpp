@@ -10,6 +10,7 @@
 #include "desktop/FormView.h"
 #include "desktop/QtDialogs.h"
 #include "framework/GeneralDatabase.h"
+#include "host/GeneralDatabaseStart.h"
 #include "host/HostConfig.h"
 #include "host/MainWindow.h"
 #include "host/Translations.h"
@@ -51,15 +52,10 @@ int Run(QApplication& app, const Options& options) {
   framework::Host() = config.settings;
   framework::TdtmDBGeral general;
   framework::dtmDBGeral = &general;
-  try {
-    general.adcGeral->Open(config.settings.databaseUrl);
-  } catch (const std::exception& e) {
-    throw std::runtime_error(std::string("Não foi possível abrir o banco de dados das pesquisas:\n") + e.what());
-  }
+  host::OpenGeneralDatabase(*general.adcGeral, config.settings.databaseUrl);
 
   const QString server = QString::fromStdString(config.settings.webUrl) + ":" + QString::number(config.settings.webPort);
-  auto* window =
-      new host::MainWindow(options.module.toStdString(), server, QString::fromStdString(config.settings.databaseUrl));
+  auto* window = new host::MainWindow(options.module.toStdString(), server, config.settings.databaseUrl);
   // Boxes and modal forms centre over the main window.
   desktop::QtDialogs dialogs(window, [](toolkit::Form& form, QWidget* parent) -> QWidget* {
     return new desktop::FormView(form, parent);

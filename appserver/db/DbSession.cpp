@@ -4,9 +4,14 @@
 #include <soci/postgresql/soci-postgresql.h>
 #include <soci/sqlite3/soci-sqlite3.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
+
+#include "appserver/db/UrlText.h"
 
 namespace dbsession {
 
@@ -14,8 +19,10 @@ namespace {
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
+// The URL is named without its password: these texts reach logs and
+// message boxes.
 [[noreturn]] void BadUrl(std::string_view url, const std::string& why) {
-  throw std::invalid_argument("database URL '" + std::string(url) + "': " + why);
+  throw std::invalid_argument("database URL '" + WithoutPassword(url) + "': " + why);
 }
 
 // SOCI's SQLite back end takes a bare file name as the whole string, or
@@ -30,21 +37,81 @@ std::string SqliteConnectString(const std::string& path) {
 
 bool IsPostgresqlUri(std::string_view s) { return StartsWith(s, "postgresql://") || StartsWith(s, "postgres://"); }
 
+// libpq's reasons quote the text they could not read, password and all:
+// a quoted single sign ("=", ":") is kept, anything longer becomes "...".
+std::string LibpqReason(const char* error) {
+  if (!error) return "out of memory";
+  const std::string_view text(error);
+  std::string why;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t close = text[i] == '"' ? text.find('"', i + 1) : std::string_view::npos;
+    if (text[i] != '"') {
+      why.push_back(text[i]);
+    } else if (close == i + 2 && !std::isalnum(static_cast<unsigned char>(text[i + 1]))) {
+      why.append(text.substr(i, 3));
+      i = close;
+    } else {
+      why.append("\"...\"");
+      if (close == std::string_view::npos) break;
+      i = close;
+    }
+  }
+  while (!why.empty() && std::isspace(static_cast<unsigned char>(why.back()))) why.pop_back();
+  return why;
+}
+
+constexpr char kUriAdvice[] =
+    "a user name or password holding '@', ':', '/', '?', '%' or a blank must be percent-encoded "
+    "(%40, %3A, %2F, %3F, %25, %20), or the password left to PGPASSWORD or ~/.pgpass";
+
+[[noreturn]] void Unreadable(const std::string& target, const char* error) {
+  if (IsPostgresqlUri(target)) {
+    throw std::invalid_argument("PostgreSQL URI '" + WithoutPassword(target) + "' cannot be read (" +
+                                LibpqReason(error) + "): " + kUriAdvice);
+  }
+  throw std::invalid_argument("PostgreSQL connection string '" + WithoutPassword(target) + "' cannot be read (" +
+                              LibpqReason(error) +
+                              "): a value holding blanks or quotes must be written in single quotes, "
+                              "with \\' and \\\\ inside");
+}
+
+// An unencoded '@' or '/' in a password still parses, into a host, port or
+// database name made of part of the password, which the connection error
+// would then quote. Hosts and database names hold no '@', and a URI with an
+// '@' has user info: anything else is such a misreading, refused unsent.
+void CheckUserInfoRead(const std::string& uri, const PQconninfoOption* options) {
+  bool hasUser = false, misread = false;
+  for (const PQconninfoOption* o = options; o->keyword; ++o) {
+    const std::string_view key = o->keyword, value = o->val ? o->val : "";
+    if ((key == "user" || key == "password") && !value.empty()) hasUser = true;
+    if ((key == "host" || key == "hostaddr" || key == "port" || key == "dbname") && value.find('@') != value.npos)
+      misread = true;
+  }
+  const std::string_view beforeQuery = std::string_view(uri).substr(0, uri.find('?'));
+  if (misread || (beforeQuery.find('@') != beforeQuery.npos && !hasUser)) {
+    throw std::invalid_argument("PostgreSQL URI '" + WithoutPassword(uri) +
+                                "' cannot be read as user info, host and database: " + kUriAdvice);
+  }
+}
+
 // SOCI's PostgreSQL back end cuts the connection string into key=value words
 // itself (to pick out options of its own), which turns a URI into nonsense
 // ("database \"ate=\" does not exist"). libpq reads the URI into those words
-// first; each value is quoted as libpq reads it back.
+// first; each value is quoted as libpq reads it back. A key=value string is
+// read too, only so that a malformed one is refused here, in words that do
+// not quote it.
 std::string PostgresqlConnectString(const std::string& target) {
-  if (!IsPostgresqlUri(target)) return target;
   char* error = nullptr;
-  PQconninfoOption* options = PQconninfoParse(target.c_str(), &error);
+  std::unique_ptr<PQconninfoOption, void (*)(PQconninfoOption*)> options(PQconninfoParse(target.c_str(), &error),
+                                                                          PQconninfoFree);
   if (!options) {
-    const std::string why = error ? error : "out of memory";
-    PQfreemem(error);
-    throw std::invalid_argument("PostgreSQL URI: " + why);
+    std::unique_ptr<char, void (*)(void*)> text(error, PQfreemem);
+    Unreadable(target, text.get());
   }
+  if (!IsPostgresqlUri(target)) return target;
+  CheckUserInfoRead(target, options.get());
   std::string out;
-  for (const PQconninfoOption* o = options; o->keyword; ++o) {
+  for (const PQconninfoOption* o = options.get(); o->keyword; ++o) {
     if (!o->val || !*o->val) continue;
     if (!out.empty()) out.push_back(' ');
     out.append(o->keyword).append("='");
@@ -54,7 +121,6 @@ std::string PostgresqlConnectString(const std::string& target) {
     }
     out.push_back('\'');
   }
-  PQconninfoFree(options);
   return out;
 }
 
@@ -108,7 +174,8 @@ Location ParseUrl(std::string_view url) {
   if (IsPostgresqlUri(url)) return {Dialect::Postgresql, std::string(url)};
   if (StartsWith(url, "postgresql:")) {
     std::string info(url.substr(11));
-    if (info.find('=') == std::string::npos) BadUrl(url, "expected key=value pairs after 'postgresql:'");
+    if (info.find('=') == std::string::npos)
+      BadUrl(url, "expected key=value pairs after 'postgresql:' (a URI begins postgresql://)");
     return {Dialect::Postgresql, info};
   }
   if (url.find('=') != std::string_view::npos) return {Dialect::Postgresql, std::string(url)};

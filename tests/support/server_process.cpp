@@ -43,11 +43,14 @@ std::string ReadLine(int fd) {
 
 }  // namespace
 
-ServerProcess::ServerProcess(const std::vector<std::string>& args) {
+ServerProcess::ServerProcess(const std::vector<std::string>& args, const std::filesystem::path& errLog) {
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-  pid_ = Spawn(args, pipeFds[1], -1);
+  const int errFd = errLog.empty() ? -1 : ::open(errLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (!errLog.empty() && errFd < 0) throw std::runtime_error("cannot write " + errLog.string());
+  pid_ = Spawn(args, pipeFds[1], errFd);
   ::close(pipeFds[1]);
+  if (errFd >= 0) ::close(errFd);
   const std::string line = ReadLine(pipeFds[0]);
   ::close(pipeFds[0]);
   const std::string prefix = "ate-appserver listening on ";

@@ -14,9 +14,10 @@ namespace appserver_it {
 
 class ServerProcess {
  public:
-  // Starts the server and waits for its "listening on" line. Throws
-  // std::runtime_error (with the exit status) when it ends before.
-  explicit ServerProcess(const std::vector<std::string>& args);
+  // Starts the server and waits for its "listening on" line; its log
+  // (stderr) goes to errLog when one is named. Throws std::runtime_error
+  // (with the exit status) when it ends before.
+  explicit ServerProcess(const std::vector<std::string>& args, const std::filesystem::path& errLog = {});
   ~ServerProcess();
   ServerProcess(const ServerProcess&) = delete;
   ServerProcess& operator=(const ServerProcess&) = delete;

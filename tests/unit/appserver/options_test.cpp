@@ -29,14 +29,4 @@ TEST(AppServerOptions, RemoteListeningNeedsATokenAndTlsNeedsBothFiles) {
   EXPECT_EQ(limits.frameTimeout, 5);
 }
 
-TEST(AppServerOptions, PasswordsStayOutOfTheLog) {
-  using appserver::WithoutPassword;
-  EXPECT_EQ(WithoutPassword("postgresql://ate:s3gredo@db:5432/ate"), "postgresql://ate:***@db:5432/ate");
-  EXPECT_EQ(WithoutPassword("postgresql://ate@db/ate?sslmode=require"), "postgresql://ate@db/ate?sslmode=require");
-  EXPECT_EQ(WithoutPassword("dbname=ate password=s3gredo host=db"), "dbname=ate password=*** host=db");
-  EXPECT_EQ(WithoutPassword("dbname=ate password='a b' host=db"), "dbname=ate password=*** host=db");
-  EXPECT_EQ(WithoutPassword("postgresql://db/ate?password=x&user=ate"), "postgresql://db/ate?password=***&user=ate");
-  EXPECT_EQ(WithoutPassword("sqlite:var/ate.db"), "sqlite:var/ate.db");
-}
-
 }  // namespace
