@@ -112,7 +112,8 @@ bool Statement::StepNative() {
   if (rc != SQLITE_ROW) {
     const std::string message = sq::sqlite3_errmsg(db_);
     sq::sqlite3_reset(native_);
-    throw soci::soci_error("sqlite3: " + message);
+    // With SQLite's code, so that a lock time-out (SQLITE_BUSY) is told apart.
+    throw soci::sqlite3_soci_error("sqlite3: " + message, rc);
   }
   for (std::size_t c = 0; c < columns_.size(); ++c) {
     Cell& col = columns_[c];
