@@ -87,12 +87,10 @@ Connection& Database::Local() {
   if (!c) {
     try {
       c = std::make_unique<Connection>(location_, options_);
-    } catch (const soci::soci_error&) {
-      connections_.erase(std::this_thread::get_id());
-      throw;
     } catch (const std::exception& e) {
-      // Callers tell database failures from programming errors by type.
       connections_.erase(std::this_thread::get_id());
+      // Callers tell database failures from programming errors by type.
+      if (dynamic_cast<const soci::soci_error*>(&e)) throw;
       throw soci::soci_error(e.what());
     }
   }

@@ -20,8 +20,9 @@
 // the lock time-out (queued behind others, or for the database's lock) is
 // kStorageBusy; a failure during the commit of a session that died is
 // kSaveOutcomeUnknown; another database failure kStorageFailure. A save
-// whose session died before its commit runs once more on a fresh one. Messages for the user are in Portuguese; the data of an
-// error names the change at fault (counted from 0).
+// whose session died before its commit runs once more on a fresh one.
+// Messages for the user are in Portuguese; the data of an error names the
+// change at fault (counted from 0).
 //
 // With an identity (see SettledSaves.h) the transaction also records it as
 // stored; an identity recorded stored before answers success and stores

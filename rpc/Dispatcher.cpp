@@ -231,9 +231,9 @@ Dispatcher::Outcome Dispatcher::Handle(std::string_view requestJson, Session& se
     const auto it = handlers_.find(request.method);
     if (it == handlers_.end())
       return {ErrorResponse(request.idJson, kMethodNotFound, "unknown method " + Quoted(request.method)), false};
-    request.received = std::chrono::steady_clock::now();
     const Handler& handler = it->second.handler;
     if (it->second.lane == Lane::Quick) return {Call(handler, request, session), false};
+    request.received = std::chrono::steady_clock::now();
     return {{}, false, [&handler, request = std::move(request), &session] { return Call(handler, request, session); }};
   } catch (const std::exception& e) {
     // Only running out of memory gets here.

@@ -90,8 +90,8 @@ struct Param {
 
 struct Request {
   std::string idJson;  // the id as JSON text: 7, "abc"
-  // When the server had it whole (set by the Dispatcher; the epoch from
-  // DecodeRequest): a handler run later measures its wait from it.
+  // When the Dispatcher handed it to the slow lane (the epoch otherwise):
+  // a handler run later measures its wait from it.
   std::chrono::steady_clock::time_point received{};
   std::string method;
   std::vector<Param> params;                         // params given as an array
