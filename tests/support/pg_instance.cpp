@@ -99,14 +99,15 @@ PgInstance* PgInstance::Get(std::string* why) {
 }
 
 bool PgInstance::Start(std::string* why) {
-  const std::string bin = PgBinDir();
-  if (bin.empty()) return *why = "PostgreSQL's initdb is not installed (/usr/lib/postgresql/*/bin)", false;
+  bin_ = PgBinDir();
+  if (bin_.empty()) return *why = "PostgreSQL's initdb is not installed (/usr/lib/postgresql/*/bin)", false;
   // PostgreSQL refuses to run as root; then it runs as its own user.
   const passwd* runAs = nullptr;
   if (::geteuid() == 0) {
     runAs = ::getpwnam("postgres");
     if (!runAs) runAs = ::getpwnam("nobody");
     if (!runAs) return *why = "running as root and there is no 'postgres' or 'nobody' user to run PostgreSQL as", false;
+    runAs_ = runAs->pw_name;
   }
   dir_ = std::make_unique<TempDir>();
   if (runAs && ::chown(dir_->Path().c_str(), runAs->pw_uid, runAs->pw_gid) != 0) {
@@ -115,15 +116,22 @@ bool PgInstance::Start(std::string* why) {
   const fs::path data = dir_->Path() / "data", log = dir_->Path() / "log.txt";
   int status = 0;
   ::waitpid(
-      Spawn({bin + "/initdb", "-D", data.string(), "-U", "ate", "-A", "trust", "-E", "UTF8", "--locale=C", "--no-sync"},
+      Spawn({bin_ + "/initdb", "-D", data.string(), "-U", "ate", "-A", "trust", "-E", "UTF8", "--locale=C", "--no-sync"},
             runAs, dir_->Path(), log),
       &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return *why = "initdb failed: " + ReadFile(log), false;
   port_ = FreePort();
-  pid_ = Spawn({bin + "/postgres", "-D", data.string(), "-k", dir_->Path().string(), "-h", "127.0.0.1", "-p",
+  return Launch(why);
+}
+
+bool PgInstance::Launch(std::string* why) {
+  const passwd* runAs = runAs_.empty() ? nullptr : ::getpwnam(runAs_.c_str());
+  const fs::path data = dir_->Path() / "data", log = dir_->Path() / "log.txt";
+  pid_ = Spawn({bin_ + "/postgres", "-D", data.string(), "-k", dir_->Path().string(), "-h", "127.0.0.1", "-p",
                 std::to_string(port_), "-c", "fsync=off", "-c", "full_page_writes=off"},
                runAs, dir_->Path(), log);
   // Ready when it takes a connection; given up when the server exits first.
+  int status = 0;
   for (int attempt = 0; attempt < 600; ++attempt) {
     if (::waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;
@@ -137,6 +145,14 @@ bool PgInstance::Start(std::string* why) {
     }
   }
   return *why = "postgres did not accept connections: " + ReadFile(log), false;
+}
+
+void PgInstance::Restart() {
+  ::kill(pid_, SIGINT);  // fast shutdown: every session is ended
+  ::waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+  std::string why;
+  if (!Launch(&why)) throw std::runtime_error("PostgreSQL did not come back: " + why);
 }
 
 PgInstance::~PgInstance() {

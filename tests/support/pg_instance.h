@@ -40,12 +40,17 @@ class PgInstance {
   std::string CreateDatabase();
   // Drops it, closing whatever connections are still on it.
   void DropDatabase(const std::string& dbname);
+  // Stops the server (ending every session) and starts it again on the same
+  // port and data. Throws std::runtime_error when it does not come back.
+  void Restart();
 
  private:
   PgInstance() = default;
   bool Start(std::string* why);
+  bool Launch(std::string* why);  // the postgres process, until it takes connections
 
   std::unique_ptr<TempDir> dir_;
+  std::string bin_, runAs_;  // runAs_ empty: as ourselves
   int pid_ = -1;
   int port_ = 0;
 };

@@ -36,6 +36,8 @@ class TestDatabase {
   const dbsession::Location& Where() const { return location_; }
   // A session of its own: "another user" behind the server's back.
   soci::session& Side() { return *side_; }
+  // A new side session, after the database server was restarted.
+  void ReopenSide() { side_ = dbsession::Open(location_); }
   int Count(const std::string& sql);
 
  private:
