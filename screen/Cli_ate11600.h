@@ -326,6 +326,9 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   std::vector<toolkit::Variant> CurrentServiceKey() const;
   // The send sequence: true when there was something to send.
   bool SendRangeChanges();
+  // Sends the range log, then reads both lists again and returns to the
+  // service and range the user was on.
+  void SaveRangesAndReturn();
   void ReloadServices();
   // Verify, then back on the service and the range, the commands set anew.
   void ReturnTo(const std::vector<toolkit::Variant>& service, const std::vector<toolkit::Variant>& range);

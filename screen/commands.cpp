@@ -22,6 +22,8 @@ void TfrmPropPass::sbtAlterarClick(toolkit::Control& /*sender*/) {
 
 void TfrmPropPass::sbtConfirmarClick(toolkit::Control& sender) {
   const bool pending = toolkit::InEditMode(dtsQtdePropServico->State());
+  // A change whose save failed is still in the log: Confirmar sends it again.
+  if (!pending && !toolkit::InEditMode(cdsPropServico->State()) && UnsentRangeChanges()) return SaveRangesAndReturn();
   if (pending && ActiveControl() && ActiveControl()->Name() == "dbgQtdePropServico") cdsQtdePropServico->Post();
   TfrmPadraoGrid::sbtConfirmarClick(sender);
 }

@@ -128,10 +128,11 @@ void TfrmPropPass::HabilitaBotoes() {
   const bool browse = s == toolkit::DataSetState::dsBrowse;
   const bool editing = toolkit::InEditMode(s);
   const bool rows = browse && !cdsQtdePropServico->IsEmpty();
-  // Changes whose save was refused stay in the log: they can be dropped.
+  // Changes whose save was refused stay in the log: they can be sent again
+  // or dropped.
   const bool unsent = UnsentRangeChanges();
   mnuCancelar->SetEnabled(editing || unsent);
-  mnuConfirmar->SetEnabled(editing);
+  mnuConfirmar->SetEnabled(editing || unsent);
   mnuAlterar->SetEnabled(rows);
   mnuExcluir->SetEnabled(rows);
   mnuProcurar->SetEnabled(rows);

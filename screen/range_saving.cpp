@@ -33,7 +33,9 @@ bool TfrmPropPass::SendRangeChanges() {
   return true;
 }
 
-void TfrmPropPass::cdsQtdePropServicoAfterPost(toolkit::DataSet& /*dataSet*/) {
+void TfrmPropPass::cdsQtdePropServicoAfterPost(toolkit::DataSet& /*dataSet*/) { SaveRangesAndReturn(); }
+
+void TfrmPropPass::SaveRangesAndReturn() {
   // Lifted also when the save fails, so the screen never stays frozen; a
   // failed save keeps the change in the log for the next one.
   framework::WindowUpdateLock frozen(this);

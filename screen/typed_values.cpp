@@ -77,8 +77,11 @@ void TfrmPropPass::ShowUnsentChanges() {
   else if (ActiveControl() == dbgPadrao)
     ApplyCommandRule();
   if (!UnsentRangeChanges()) return;
+  // Sent again by Confirmar, dropped by Cancelar.
   sbtCancelar->SetEnabled(true);
   mnuCancelar->SetEnabled(true);
+  sbtConfirmar->SetEnabled(true);
+  mnuConfirmar->SetEnabled(true);
 }
 
 bool TfrmPropPass::UnsentRangeChanges() const {
