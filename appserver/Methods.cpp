@@ -8,6 +8,7 @@
 #include "appserver/SaveChanges.h"
 #include "appserver/SaveSituation.h"
 #include "appserver/StorageFailure.h"
+#include "rpc/LogText.h"
 
 namespace appserver {
 
@@ -25,16 +26,16 @@ rpc::Dispatcher::Handler Logged(std::string method, rpc::Dispatcher::Handler han
         const Clock::time_point start = Clock::now();
         try {
           rpc::Reply reply = handler(request, session);
-          spdlog::debug("{} {} {}: ok, {} us", session.peer, session.user, method, MicrosSince(start));
+          spdlog::debug("{} {} {}: ok, {} us", session.peer, session.userInLog, method, MicrosSince(start));
           return reply;
         } catch (const StorageFailure& e) {
           // The operator's business: the cause is here, the client has the reference.
-          spdlog::warn("{} {} {} id {}: error {} after {} us, reference {}: {}", session.peer, session.user, method,
-                       request.idJson, e.Code(), MicrosSince(start), e.Reference(), e.Cause());
+          spdlog::warn("{} {} {} id {}: error {} after {} us, reference {}: {}", session.peer, session.userInLog, method,
+                       request.idJson, e.Code(), MicrosSince(start), e.Reference(), rpc::LogText(e.Cause()));
           throw;
         } catch (const rpc::RpcError& e) {
-          spdlog::debug("{} {} {}: error {} after {} us: {}", session.peer, session.user, method, e.Code(),
-                        MicrosSince(start), e.what());
+          spdlog::debug("{} {} {}: error {} after {} us: {}", session.peer, session.userInLog, method, e.Code(),
+                        MicrosSince(start), rpc::LogText(e.what()));
           throw;
         }
       };
