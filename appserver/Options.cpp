@@ -22,6 +22,19 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
   app.add_option("--max-connections", options.maxConnections, "connections open at once; more are refused")
       ->check(CLI::Range(1, 100000))
       ->capture_default_str();
+  app.add_option("--max-connections-per-peer", options.maxConnectionsPerPeer,
+                 "connections one client address may hold open at once (0: no limit); raise it when many stations "
+                 "share one address")
+      ->check(CLI::Range(0, 100000))
+      ->capture_default_str();
+  app.add_option("--max-memory", options.maxMemoryMiB,
+                 "MiB all connections together may hold for large requests (over 64 KiB) as they arrive")
+      ->check(CLI::Range(16, 65536))
+      ->capture_default_str();
+  app.add_option("--handshake-timeout", options.handshakeTimeout,
+                 "seconds a new connection has to complete its Connect before it is closed")
+      ->check(CLI::Range(1, 3600))
+      ->capture_default_str();
   app.add_option("--max-rate", options.maxRate, "requests per second one connection may make (0: no limit)")
       ->check(CLI::Range(0.0, 1e9))
       ->capture_default_str();

@@ -18,6 +18,9 @@ struct Options {
   bool allowRemote = false;  // listen beyond loopback (then a token is required)
   std::string tlsCert, tlsKey;
   std::size_t maxConnections = 1024;
+  std::size_t maxConnectionsPerPeer = 64;  // from one client address
+  std::size_t maxMemoryMiB = 256;          // for large requests arriving, all connections together
+  int handshakeTimeout = 10;               // seconds a new connection has to complete Connect
   double maxRate = 1000;    // requests per second per connection, 0: no limit
   int idleTimeout = 300;    // seconds without a request before a connection closes
   int frameTimeout = 30;    // seconds for a request to arrive whole once begun

@@ -79,6 +79,9 @@ int Serve(const appserver::Options& options) {
   serverOptions.tlsCert = options.tlsCert;
   serverOptions.tlsKey = options.tlsKey;
   serverOptions.maxConnections = options.maxConnections;
+  serverOptions.maxConnectionsPerPeer = options.maxConnectionsPerPeer;
+  serverOptions.maxMemory = options.maxMemoryMiB << 20;
+  serverOptions.handshakeTimeout = std::chrono::seconds(options.handshakeTimeout);
   serverOptions.maxRequestRate = options.maxRate;
   serverOptions.idleTimeout = std::chrono::seconds(options.idleTimeout);
   serverOptions.frameTimeout = std::chrono::seconds(options.frameTimeout);

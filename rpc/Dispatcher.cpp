@@ -7,6 +7,7 @@
 
 #include "packet/JsonReader.h"
 #include "rpc/ErrorReference.h"
+#include "rpc/LogText.h"
 
 namespace rpc {
 
@@ -104,14 +105,8 @@ bool SameSecret(std::string_view a, std::string_view b) {
 }
 
 
-std::string Quoted(std::string_view s) {
-  constexpr std::size_t kMax = 60;
-  std::string out = "'";
-  out.append(s.substr(0, kMax));
-  if (s.size() > kMax) out.append("...");
-  out.push_back('\'');
-  return out;
-}
+// Client text in an answer or a log line: short, and unable to forge one.
+std::string Quoted(std::string_view s) { return LogQuoted(s, 60); }
 
 [[noreturn]] void BadParams(const Request& request, const std::string& text) {
   throw RpcError(kInvalidParams, request.method + ": " + text);
@@ -132,7 +127,8 @@ Dispatcher::Outcome Connect(const Request& request, Session& session, const std:
   if (session.connected)
     return {ErrorResponse(id, kInvalidRequest, "Connect: this connection is already connected"), false};
   auto refuse = [&](const std::string& why) {
-    spdlog::warn("rpc: {}: handshake refused: {}", session.peer, why);
+    // Logged by the server, which keeps a hostile peer's refusals few.
+    session.refusal = "handshake refused: " + why;
     return Dispatcher::Outcome{ErrorResponse(id, kInvalidParams, "Connect: " + why), true};
   };
   if (!request.paramsByName) return refuse("arguments must be an object {\"server\",\"user\",\"token\"}");
@@ -154,6 +150,7 @@ Dispatcher::Outcome Connect(const Request& request, Session& session, const std:
   if (!token.empty() && !SameSecret(given->text, token)) return refuse("wrong token");
   session.connected = true;
   session.user = user->text;
+  session.userInLog = LogText(session.user, 60);
   spdlog::debug("rpc: {}: connected as {}", session.peer, Quoted(session.user));
   return {EncodeResult(id, Reply{}), false};
 }
@@ -162,7 +159,8 @@ Dispatcher::Outcome Connect(const Request& request, Session& session, const std:
 // goes to the log under a reference and the caller gets the reference.
 std::string InternalError(const Request& request, const Session& session, const char* what) {
   const std::string ref = NewErrorReference();
-  spdlog::error("rpc: {}: {} id {} failed, reference {}: {}", session.peer, request.method, request.idJson, ref, what);
+  spdlog::error("rpc: {}: {} id {} failed, reference {}: {}", session.peer, request.method, LogText(request.idJson, 60),
+                ref, LogText(what));
   return ErrorResponse(request.idJson, kInternalError, request.method + ": internal error, reference " + ref,
                        "{\"ref\":\"" + ref + "\"}");
 }
@@ -218,12 +216,12 @@ Dispatcher::Outcome Dispatcher::Handle(std::string_view requestJson, Session& se
       // A frame that holds no readable request leaves the connection usable:
       // the next frame starts clean.
       const std::string id = e.Code() == kParseError ? "null" : IdFromErrorData(e.DataJson());
-      spdlog::debug("rpc: {}: {}", session.peer, e.what());
+      spdlog::debug("rpc: {}: {}", session.peer, LogText(e.what()));
       return {ErrorResponse(id, e.Code(), e.what(), e.DataJson()), false};
     }
     if (request.method == kConnect) return Connect(request, session, serverName_, token_);
     if (!session.connected) {
-      spdlog::warn("rpc: {}: {} before Connect, closing", session.peer, Quoted(request.method));
+      session.refusal = Quoted(request.method) + " before Connect";
       return {ErrorResponse(request.idJson, kInvalidRequest,
                             "Connect must come first: " + Quoted(request.method) + " refused"),
               true};

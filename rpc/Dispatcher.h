@@ -21,7 +21,11 @@ namespace rpc {
 struct Session {
   bool connected = false;  // Connect succeeded
   std::string user;        // the login name given to Connect
+  std::string userInLog;   // the same, made safe for a log line
   std::string peer;        // "address:port" of the client, for logs
+  // Why the last request before a successful Connect was refused, made
+  // safe for a log line; empty when it was not read as a request.
+  std::string refusal;
 };
 
 class Dispatcher {

@@ -43,19 +43,33 @@ void FrameDecoder::Feed(std::string_view bytes) {
   if (start_ > 0 && (start_ == buffer_.size() || start_ >= buffer_.size() / 2)) {
     buffer_.erase(0, start_);
     start_ = 0;
+    if (buffer_.capacity() > kKeptCapacity && buffer_.size() + bytes.size() <= kKeptCapacity) buffer_.shrink_to_fit();
   }
   buffer_.append(bytes);
 }
 
-std::optional<std::string> FrameDecoder::Next() {
-  if (Buffered() < kFrameHeaderSize) return std::nullopt;
+std::size_t FrameDecoder::Announced() const {
+  if (Buffered() < kFrameHeaderSize) return 0;
   const std::uint32_t n = ReadFrameLength(reinterpret_cast<const unsigned char*>(buffer_.data() + start_));
   if (n > limit_) FailTooLong(n, limit_);
-  if (Buffered() - kFrameHeaderSize < n) return std::nullopt;
+  return n;
+}
+
+void FrameDecoder::ReserveAnnounced() {
+  const std::size_t n = Announced();
+  if (n > 0) buffer_.reserve(start_ + kFrameHeaderSize + n);
+}
+
+std::optional<std::string> FrameDecoder::Next() {
+  const std::size_t n = Announced();
+  if (Buffered() < kFrameHeaderSize || Buffered() - kFrameHeaderSize < n) return std::nullopt;
   std::optional<std::string> payload(std::in_place, buffer_, start_ + kFrameHeaderSize, n);
   start_ += kFrameHeaderSize + n;
   if (start_ == buffer_.size()) {
-    buffer_.clear();
+    if (buffer_.capacity() > kKeptCapacity)
+      std::string().swap(buffer_);
+    else
+      buffer_.clear();
     start_ = 0;
   }
   return payload;

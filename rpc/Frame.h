@@ -33,6 +33,10 @@ class FrameDecoder {
  public:
   explicit FrameDecoder(std::size_t limit = kMaxFrameSize) : limit_(limit) {}
 
+  // The limit for frames not yet begun (a connection allows more once it
+  // has shaken hands).
+  void SetLimit(std::size_t limit) { limit_ = limit; }
+
   void Feed(std::string_view bytes);
   // The next whole payload, or nullopt while more bytes are needed. Throws
   // FrameError as soon as a header announces more than the limit.
@@ -40,6 +44,18 @@ class FrameDecoder {
   // Bytes received and not yet returned; non-zero at the end of the stream
   // means the peer stopped inside a frame.
   std::size_t Buffered() const { return buffer_.size() - start_; }
+  // The length announced by the frame under way once its header is in,
+  // 0 otherwise. Throws FrameError when it is over the limit.
+  std::size_t Announced() const;
+  // Makes room for the whole frame under way at once, rather than growing
+  // by doubling as it arrives.
+  void ReserveAnnounced();
+  // Bytes the decoder holds allocated.
+  std::size_t Capacity() const { return buffer_.capacity(); }
+
+  // Buffers larger than this are given back once they are empty, so that
+  // one large frame does not pin its size for the connection's life.
+  static constexpr std::size_t kKeptCapacity = 64 * 1024;
 
  private:
   std::size_t limit_;

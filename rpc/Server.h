@@ -30,11 +30,21 @@ struct ServerOptions {
   bool allowRemote = false;
   // A connection with no complete request for this long is closed (0: never).
   std::chrono::milliseconds idleTimeout{std::chrono::minutes(5)};
+  // A new connection must have completed Connect (and TLS's handshake)
+  // within this, or it is closed (0: no bound). Until then its frames are
+  // limited to 8 KiB and its first error closes it, the answer held back
+  // longer at each refusal of its address.
+  std::chrono::milliseconds handshakeTimeout{std::chrono::seconds(10)};
   // Once a request has begun to arrive, the rest must follow within this;
   // it also bounds the TLS handshake (0: no bound).
   std::chrono::milliseconds frameTimeout{std::chrono::seconds(30)};
   std::size_t maxFrame = kMaxFrameSize;
   std::size_t maxConnections = 1024;
+  // Connections one peer address may hold open at once (0: no limit).
+  std::size_t maxConnectionsPerPeer = 64;
+  // Bytes all connections together may hold for requests over 64 KiB
+  // arriving; a connection whose request finds no room left is closed.
+  std::size_t maxMemory = std::size_t{256} << 20;
   // Requests per second one connection may make, sustained; a burst of a
   // second's worth passes. Requests over it get an error answer (0: no limit).
   double maxRequestRate = 1000;

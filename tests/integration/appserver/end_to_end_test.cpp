@@ -117,12 +117,18 @@ TEST(AppServerProcess, BadRequestsGetClearErrorsAndLoseNothing) {
   TempDir dir;
   ServerProcess server(Args(dir, {"--init-db", "--demo"}));
   const int ranges = Count(dir, "SELECT COUNT(*) FROM PROPSERVICO");
+  {
+    // Before the handshake the first bad frame is answered and ends the connection.
+    RawConnection stranger(server.Port());
+    EXPECT_EQ(ErrorCode(Exchange(stranger, "{not json")), -32700);
+    EXPECT_FALSE(stranger.ReadFrame());
+  }
   RawConnection c(server.Port());
-  EXPECT_EQ(ErrorCode(Exchange(c, "{not json")), -32700);
-  EXPECT_EQ(ErrorCode(Exchange(c, R"({"jsonrpc":"2.0","id":1})")), -32600);
-  // The connection is still usable after well-formed frames with bad requests.
   const json hello = Request(2, "Connect", {{"server", kServer}, {"user", "ana"}, {"token", ""}});
   EXPECT_EQ(ErrorCode(Exchange(c, hello.dump())), 0);
+  // After it, the connection stays usable after frames with bad requests.
+  EXPECT_EQ(ErrorCode(Exchange(c, "{not json")), -32700);
+  EXPECT_EQ(ErrorCode(Exchange(c, R"({"jsonrpc":"2.0","id":1})")), -32600);
   const std::vector<std::pair<json, int>> cases{
       {Request(3, "DropEverything", json::array()), -32601},
       {Request(4, "GetCompanhia", {1, 2, 3}), -32602},

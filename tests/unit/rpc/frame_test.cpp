@@ -155,3 +155,16 @@ TEST(FrameDecoder, LongRunKeepsTheBufferSmall) {
   }
   EXPECT_EQ(d.Buffered(), 0u);
 }
+
+TEST(FrameDecoder, ALargeFrameDoesNotPinItsSize) {
+  rpc::FrameDecoder d;
+  const std::string big = rpc::EncodeFrame(std::string(1 << 20, 'x'));
+  d.Feed(big.substr(0, 100));
+  EXPECT_EQ(d.Announced(), std::size_t{1} << 20);
+  d.ReserveAnnounced();
+  d.Feed(big.substr(100));
+  ASSERT_TRUE(d.Next());
+  EXPECT_LE(d.Capacity(), rpc::FrameDecoder::kKeptCapacity);
+  d.Feed(rpc::EncodeFrame("{}"));
+  EXPECT_EQ(d.Next(), "{}");
+}

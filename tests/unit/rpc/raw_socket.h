@@ -23,9 +23,20 @@ namespace rpc_test {
 
 class RawSocket {
  public:
-  explicit RawSocket(std::uint16_t port) {
+  // from: the loopback address to connect from (any of 127.0.0.0/8), so
+  // that a test can play several peers.
+  explicit RawSocket(std::uint16_t port, const char* from = nullptr) {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0) throw std::runtime_error("socket failed");
+    if (from) {
+      sockaddr_in local{};
+      local.sin_family = AF_INET;
+      ::inet_pton(AF_INET, from, &local.sin_addr);
+      if (::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        ::close(fd_);
+        throw std::runtime_error("bind failed");
+      }
+    }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);

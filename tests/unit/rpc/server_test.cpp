@@ -283,22 +283,21 @@ TEST(Server, FrameOverTheLimitClosesOnlyThatConnection) {
   EXPECT_EQ(h.handshakes, 2);
 }
 
-TEST(Server, MalformedJsonInAFrameKeepsTheConnectionOpen) {
+TEST(Server, MalformedJsonAfterTheHandshakeKeepsTheConnectionOpen) {
   Harness h;
   h.Start();
   RawSocket s(h.Port());
-  s.SendFrame("{oops");
+  s.SendFrame(ConnectJson(1));
   auto frame = s.ReadFrame();
   ASSERT_TRUE(frame);
-  rpc::Response r = rpc::DecodeResponse(*frame);
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.code, rpc::kParseError);
-  EXPECT_EQ(r.idJson, "null");
+  EXPECT_TRUE(rpc::DecodeResponse(*frame).ok);
 
-  s.SendFrame(ConnectJson(1));
+  s.SendFrame("{oops");
   frame = s.ReadFrame();
   ASSERT_TRUE(frame);
-  EXPECT_TRUE(rpc::DecodeResponse(*frame).ok);
+  rpc::Response r = rpc::DecodeResponse(*frame);
+  EXPECT_EQ(r.code, rpc::kParseError);
+  EXPECT_EQ(r.idJson, "null");
 
   s.SendFrame(std::string("\xFF\x00 not json", 11));
   frame = s.ReadFrame();
@@ -683,10 +682,11 @@ TEST(Client, AnswerWithAnotherIdIsATransportError) {
 TEST(Client, IdsIncreasePerConnection) {
   std::mutex m;
   std::vector<std::string> ids;
-  Server s(ServerOptions{}, [&](std::string_view request, Session&) {
+  Server s(ServerOptions{}, [&](std::string_view request, Session& session) {
     const Request r = rpc::DecodeRequest(request);
     std::lock_guard lock(m);
     ids.push_back(r.idJson);
+    session.connected = true;
     return Dispatcher::Outcome{rpc::EncodeResult(r.idJson, Reply{}), r.method == "Bye"};
   });
   s.Start();
