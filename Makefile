@@ -37,8 +37,9 @@ bench: build
 # Crash and soak runs of the real app server (minutes; see README). The
 # SOAK_* variables of the environment set their size.
 soak: deps configure
-	cmake --build $(BUILD_DIR) -j$(JOBS) --target ate-soak ate-appserver
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target ate-soak ate-hostile ate-appserver
 	$(BUILD_DIR)/bin/ate-soak
+	$(BUILD_DIR)/bin/ate-hostile --connections 1024 --seconds $${HOSTILE_SECONDS:-60}
 
 # libFuzzer targets built with clang into build-fuzz, FUZZ_SECONDS (60) each;
 # fails when any target crashed.

@@ -23,6 +23,7 @@ class ServerProcess {
   ServerProcess& operator=(const ServerProcess&) = delete;
 
   std::uint16_t Port() const { return port_; }
+  int Pid() const { return pid_; }
   // SIGTERM and wait; the exit status as waitpid gives it.
   int Stop();
   // SIGKILL and wait; the exit status as waitpid gives it (not SIGKILL's
