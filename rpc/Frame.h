@@ -13,6 +13,8 @@ namespace rpc {
 
 inline constexpr std::size_t kMaxFrameSize = std::size_t{16} << 20;  // 16 MiB
 inline constexpr std::size_t kFrameHeaderSize = 4;
+// The limit before a connection has shaken hands: room for a Connect.
+inline constexpr std::size_t kHandshakeFrameLimit = 8 * 1024;
 
 // A frame over the limit, or a stream that ended inside a frame.
 class FrameError : public std::runtime_error {

@@ -27,8 +27,6 @@ using Clock = std::chrono::steady_clock;
 
 class Connection;
 
-// Before the handshake a frame can hold a Connect and little else.
-inline constexpr std::size_t kHandshakeFrameLimit = 8 * 1024;
 // Frames up to this size need no share of ServerOptions::maxMemory: a
 // connection holds that much anyway.
 inline constexpr std::size_t kFreeFrameSize = 64 * 1024;
