@@ -13,7 +13,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr std::size_t kMaxFrame = std::size_t{16} << 20;
-constexpr int kPerAddress = 250;  // more than the server lets one address hold
 
 std::string Header(std::size_t n) {
   return {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8), static_cast<char>(n)};
@@ -42,16 +41,30 @@ std::unique_ptr<Peer> Friend(const std::string& from, const Target& t, Tally& ta
   return p;
 }
 
-// Holds as many silent connections as it is let, from a few addresses,
-// opening new ones as the server closes them.
+// Holds `connections` silent connections, 60 from each address (under the
+// per-address limit), opening new ones as the server closes them; and one
+// greedy address asks for 200 more, of which the server must refuse all
+// but its per-address limit.
 void Slots(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
+  constexpr int kSpread = 60, kGreedy = 200, kPerAddressLimit = 64;
   std::vector<std::unique_ptr<Peer>> held(static_cast<std::size_t>(t.connections));
+  std::vector<std::unique_ptr<Peer>> greedy(kGreedy);
   while (!stop) {
     for (std::size_t i = 0; i < held.size() && !stop; ++i) {
       if (held[i] && !held[i]->Closed()) continue;
       if (held[i]) ++tally.refusedOrClosed;
-      held[i] = Open(LoopbackAddress(10, static_cast<int>(i) / kPerAddress), t, tally);
+      held[i] = Open(LoopbackAddress(10, static_cast<int>(i) / kSpread), t, tally);
     }
+    int greedyHeld = 0;
+    for (auto& g : greedy) {
+      if (g && !g->Closed()) {
+        ++greedyHeld;
+        continue;
+      }
+      if (g) ++tally.refusedOrClosed;
+      g = Open(LoopbackAddress(18, 0), t, tally);
+    }
+    if (greedyHeld > kPerAddressLimit) tally.Unexpected("one address held " + std::to_string(greedyHeld));
     std::this_thread::sleep_for(200ms);
   }
 }

@@ -108,7 +108,9 @@ int main(int argc, char** argv) {
     appserver_it::TempDir dir;
     const std::filesystem::path log = dir.Path() / "server.log";
     appserver_it::ServerProcess server({"--db", "sqlite:" + (dir.Path() / "ate.db").string(), "--init-db", "--demo",
-                                        "--listen", "127.0.0.1:0", "--token", target.token},
+                                        "--listen", "127.0.0.1:0", "--token", target.token,
+                                        // Room for the attacks besides the silent ones, and the good client.
+                                        "--max-connections", std::to_string(target.connections + 400)},
                                        log);
     target.port = server.Port();
     std::cout << "ate-hostile: server on port " << target.port << ", " << seconds << " s of attack, "

@@ -649,6 +649,14 @@ TEST(Client, LargeAnswersAndAnswersOverTheLimit) {
     EXPECT_THAT(e.what(), HasSubstr("frame limit"));
   }
   EXPECT_EQ(Doubled(*c, 1), 2);
+  // Refused answers are answered by the request's id.
+  RawSocket raw(h.Port());
+  raw.SendFrame(ConnectJson(1));
+  ASSERT_TRUE(raw.ReadFrame());
+  raw.SendFrame(rpc::EncodeRequest("42", "Big", {Param::Number(9 << 20)}));
+  const auto refused = raw.ReadFrame();
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(rpc::DecodeResponse(*refused).idJson, "42");
 
   ClientOptions small;
   small.maxFrame = 1000;
