@@ -8,7 +8,11 @@ namespace toolkit {
 std::string FloatToText(double value) {
   if (value == 0) return "0";  // also -0, which would read "-0"
   char buf[64];
-  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+  // Whole numbers as people type them (100000, not 1e+05); exponents only
+  // where plain digits would not fit.
+  const double size = std::fabs(value);
+  const auto format = size >= 1e-5 && size < 1e15 ? std::chars_format::fixed : std::chars_format::general;
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, format);
   std::string text(buf, end);
   for (char& c : text)
     if (c == '.') c = ',';

@@ -15,6 +15,8 @@ TEST(FloatText, ShortestExactFormWithComma) {
   EXPECT_EQ(FloatToText(0.1), "0,1");
   EXPECT_EQ(FloatToText(-0.0), "0");
   EXPECT_EQ(FloatToText(-2.25), "-2,25");
+  EXPECT_EQ(FloatToText(100000), "100000");  // a quantity typed over the limit reads as typed
+  EXPECT_EQ(FloatToText(1e20), "1e+20");
   double third = 1.0 / 3;
   EXPECT_EQ(*TextToFloat(FloatToText(third)), third);
 }
