@@ -2,8 +2,11 @@
 #include "rpc/Message.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <system_error>
 
 #include "packet/JsonReader.h"
 #include "rpc/MessageDetail.h"
@@ -18,31 +21,6 @@ namespace {
 
 constexpr std::string_view kVersion = "2.0";
 
-// Reads one argument of any kind.
-Param ReadParam(JsonReader& r) {
-  switch (r.Peek()) {
-    case Token::Null: r.ReadNull(); return Param::Null();
-    case Token::True:
-    case Token::False: return Param::Bool(r.ReadBool());
-    case Token::Number: return Param::Number(r.ReadNumber());
-    case Token::String: return Param::String(r.ReadString());
-    case Token::ObjectStart: {
-      Param p;
-      p.kind = Param::Kind::Object;
-      p.text = r.SkipValue();
-      return p;
-    }
-    case Token::ArrayStart: {
-      Param p;
-      p.kind = Param::Kind::Array;
-      p.text = r.SkipValue();
-      return p;
-    }
-    default: r.SkipValue();  // throws with the reader's message
-  }
-  r.Fail("expected a value");
-}
-
 const char* Describe(Token t) {
   switch (t) {
     case Token::ObjectStart: return "an object";
@@ -56,8 +34,24 @@ const char* Describe(Token t) {
   }
 }
 
-// Collects the first reason a well-formed JSON text is not a request; the
-// reading goes on to the end so that malformed JSON still wins (-32700).
+// The value of a JSON number known to be well formed; false when a double
+// cannot hold it (it would become infinite or 0), which no answer could
+// carry back and no column could store.
+bool ReadDouble(std::string_view text, double* value) {
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), *value);
+  return res.ec == std::errc() && res.ptr == text.data() + text.size();
+}
+
+// An id every client reads back as it was sent: a string, or an integer
+// (no fraction, no exponent) within 64 bits.
+bool IsIntegerId(std::string_view text) {
+  std::int64_t value = 0;
+  const auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+  return res.ec == std::errc() && res.ptr == text.data() + text.size();
+}
+
+// The first reason found for a refusal; the reading goes on to the end so
+// that malformed JSON still wins (-32700).
 struct Problem {
   std::string text;
   void Set(std::string what) {
@@ -76,7 +70,7 @@ std::string IdData(const std::string& idJson) {
 // at all is still reported as such (-32700), whatever came before.
 class RequestReader {
  public:
-  explicit RequestReader(std::string_view json) : r_(json) { r_.SetContext("request"); }
+  explicit RequestReader(std::string_view json) : json_(json), r_(json) { r_.SetContext("request"); }
 
   Request Read() {
     try {
@@ -97,6 +91,8 @@ class RequestReader {
     if (!haveId_) problem_.Set("\"id\" is missing");
     if (!haveMethod_) problem_.Set("\"method\" is missing");
     if (problem_) throw RpcError(kInvalidRequest, "invalid request: " + problem_.text, IdData(req_.idJson));
+    if (argumentProblem_)
+      throw RpcError(kInvalidParams, req_.method + ": " + argumentProblem_.text, IdData(req_.idJson));
     return std::move(req_);
   }
 
@@ -131,13 +127,21 @@ class RequestReader {
     if (r_.ReadString() != kVersion) problem_.Set("\"jsonrpc\" must be \"2.0\"");
   }
 
+  // A refused id is not kept: the answer then carries null.
   void Id(Token t) {
-    if (t == Token::Number || t == Token::String) {
+    if (t == Token::String) {
       req_.idJson = r_.SkipValue();
       return;
     }
     haveId_ = false;  // reported as below, not as missing
-    Wrong("\"id\" must be a number or a string", t);
+    if (t != Token::Number) return Wrong("\"id\" must be an integer or a string", t);
+    const std::string_view text = r_.SkipValue();
+    if (!IsIntegerId(text)) {
+      problem_.Set("\"id\" must be an integer within 64 bits or a string, got " + Quoted(text));
+      return;
+    }
+    req_.idJson = text;
+    haveId_ = true;
   }
 
   void Method(Token t) {
@@ -149,7 +153,11 @@ class RequestReader {
   void Params(Token t) {
     if (t == Token::ArrayStart) {
       r_.BeginArray();
-      while (r_.NextElement()) req_.params.push_back(ReadParam(r_));
+      for (std::size_t i = 0; r_.NextElement(); ++i) {
+        if (i == kMaxArguments) TooMany();
+        if (i >= kMaxArguments) r_.SkipValue();
+        else req_.params.push_back(Argument([i] { return "argument " + std::to_string(i + 1); }));
+      }
     } else if (t == Token::ObjectStart) {
       NamedParams();
     } else {
@@ -161,11 +169,16 @@ class RequestReader {
     req_.paramsByName = true;
     r_.BeginObject();
     std::string key;
-    while (r_.NextMember(key)) {
-      Param p = ReadParam(r_);
+    for (std::size_t i = 0; r_.NextMember(key); ++i) {
+      if (i == kMaxArguments) TooMany();
+      if (i >= kMaxArguments) {
+        r_.SkipValue();
+        continue;
+      }
+      Param p = Argument([&key] { return "argument " + Quoted(key); });
       req_.named.emplace_back(std::move(key), std::move(p));
     }
-    // Sorted, so that a hostile request with many names costs n log n.
+    // Sorted, so that the check costs n log n.
     std::vector<std::string_view> names;
     names.reserve(req_.named.size());
     for (const auto& member : req_.named) names.push_back(member.first);
@@ -174,9 +187,68 @@ class RequestReader {
       problem_.Set("duplicate argument " + Quoted(*dup));
   }
 
+  void TooMany() {
+    argumentProblem_.Set("more than " + std::to_string(kMaxArguments) + " arguments");
+  }
+
+  // Reads one argument of any kind; name() names it in a message.
+  template <class Name>
+  Param Argument(const Name& name) {
+    switch (const Token t = r_.Peek()) {
+      case Token::Null: r_.ReadNull(); return Param::Null();
+      case Token::True:
+      case Token::False: return Param::Bool(r_.ReadBool());
+      case Token::String: return Param::String(r_.ReadString());
+      case Token::Number: {
+        double v = 0;
+        if (!ReadDouble(r_.SkipValue(), &v)) argumentProblem_.Set(name() + " is out of the range of a double");
+        return Param::Number(v);
+      }
+      case Token::ObjectStart:
+      case Token::ArrayStart: {
+        Param p;
+        p.kind = t == Token::ObjectStart ? Param::Kind::Object : Param::Kind::Array;
+        p.text = Structure(name);
+        return p;
+      }
+      default: r_.SkipValue();  // throws with the reader's message
+    }
+    r_.Fail("expected a value");
+  }
+
+  // The text of an object or array argument, read whole to check what no
+  // handler should meet: a number a double cannot hold, deep nesting.
+  // Nothing is built per element.
+  template <class Name>
+  std::string Structure(const Name& name) {
+    const std::size_t start = r_.Offset();  // Peek left the reader on the bracket
+    std::string open;                       // brackets of the argument still open
+    std::string member;
+    bool outOfRange = false, tooDeep = false;
+    do {
+      switch (r_.Peek()) {
+        case Token::ObjectStart: r_.BeginObject(); open.push_back('{'); break;
+        case Token::ArrayStart: r_.BeginArray(); open.push_back('['); break;
+        case Token::Number: {
+          double v = 0;
+          if (!ReadDouble(r_.SkipValue(), &v)) outOfRange = true;
+          break;
+        }
+        default: r_.SkipValue();  // a string or a literal; anything else throws
+      }
+      tooDeep = tooDeep || open.size() > kMaxArgumentDepth;
+      while (!open.empty() && !(open.back() == '{' ? r_.NextMember(member) : r_.NextElement())) open.pop_back();
+    } while (!open.empty());
+    if (tooDeep) argumentProblem_.Set(name() + " nests deeper than " + std::to_string(kMaxArgumentDepth) + " levels");
+    if (outOfRange) argumentProblem_.Set(name() + " holds a number out of the range of a double");
+    return std::string(json_.substr(start, r_.Offset() - start));
+  }
+
+  std::string_view json_;
   JsonReader r_;
   Request req_;
-  Problem problem_;
+  Problem problem_;          // not a request: kInvalidRequest
+  Problem argumentProblem_;  // a request, but its arguments are refused: kInvalidParams
   bool haveVersion_ = false, haveId_ = false, haveMethod_ = false, haveParams_ = false;
 };
 
