@@ -46,8 +46,8 @@ inline constexpr double kMaxQuantity = 99999;
 // - a modify keeps the key texts (CDFILIAL, CDCIA, NRVOO, CDTRECHO,
 //   CDSERVICO): only the bounds and the values of a range may change.
 // Throws RpcError kInvalidParams naming the change (counted from 0), the
-// record and the field at fault, with {"change":N,"field":NAME} as data.
-// No database is touched.
+// record and the field at fault, with {"change":N,"field":NAME} as data
+// ({"changes":N,"limit":L} for too many changes). No database is touched.
 std::vector<PropChange> ReadChanges(std::string_view changeLogJson);
 
 }  // namespace appserver
