@@ -12,10 +12,21 @@ namespace {
 
 constexpr char kMethod[] = "SetQtdePropServico";
 
+// The columns of PROPSERVICO, in the order ReadRow asks for them.
+constexpr std::array<const char*, 10> kColumns{"CDFILIAL", "CDCIA",    "NRVOO",    "CDTRECHO", "CDSERVICO",
+                                               "QTPAXDE",  "QTPAXATE", "CDCLASSE", "CDCICLO",  "QTSERVICO"};
+
 // Where each field was found in the last record read: the records of one
 // delta list their fields in the same order, so the guess is nearly always
 // right and saves a search by name.
-using Layout = std::array<std::size_t, 10>;
+using Layout = std::array<std::size_t, kColumns.size()>;
+
+[[noreturn]] void Refuse(std::size_t change, const char* which, const std::string& field, const std::string& what) {
+  throw rpc::RpcError(
+      rpc::kInvalidParams,
+      std::string(kMethod) + ": change " + std::to_string(change) + ", '" + which + "': field " + field + " " + what,
+      ErrorData({{"change", static_cast<double>(change)}, {"field", field}}));
+}
 
 class RecordReader {
  public:
@@ -42,6 +53,17 @@ class RecordReader {
     return std::get<double>(v);
   }
 
+  // After every column was found: a field beyond them is one the screen
+  // never sends, and storing the row without it would hide the fault.
+  void ExpectNoOtherField() {
+    if (record_.size() == kColumns.size()) return;  // names are unique, and all ten were found
+    for (const auto& [name, value] : record_) {
+      bool known = false;
+      for (const char* column : kColumns) known = known || packet::SameFieldName(name, column);
+      if (!known) Refuse(change_, which_, std::string(ClipText(name, 40)), "is not a column of PROPSERVICO");
+    }
+  }
+
  private:
   // Names are unique within a record, so the field at the guessed place,
   // when it has the name, is the one a search would find.
@@ -60,12 +82,7 @@ class RecordReader {
     return text;
   }
 
-  [[noreturn]] void Fail(const char* name, const std::string& what) {
-    throw rpc::RpcError(
-        rpc::kInvalidParams,
-        std::string(kMethod) + ": change " + std::to_string(change_) + ", '" + which_ + "': field " + name + " " + what,
-        ErrorData({{"change", static_cast<double>(change_)}, {"field", std::string(name)}}));
-  }
+  [[noreturn]] void Fail(const char* name, const std::string& what) { Refuse(change_, which_, name, what); }
 
   const packet::Record& record_;
   std::size_t change_;
@@ -87,7 +104,30 @@ PropRow ReadRow(const packet::Record& record, std::size_t change, const char* wh
   row.classe = r.Text("CDCLASSE", 4);
   row.ciclo = r.Text("CDCICLO", 4);
   row.qtservico = r.Number("QTSERVICO");
+  r.ExpectNoOtherField();
   return row;
+}
+
+// Only what is to be stored is held to the screen's bounds: an "old" names a
+// stored row, whatever it holds, so that such a row can still be deleted.
+void CheckNewValues(const PropRow& row, std::size_t change) {
+  if (row.qtservico && !(*row.qtservico >= 0 && *row.qtservico <= kMaxQuantity))
+    Refuse(change, "new", "QTSERVICO", "must lie between 0 and " + NumberText(kMaxQuantity));
+}
+
+// A modify changes a range of one service on one leg: moving it to another
+// branch, airline, flight, leg or service would bypass the checks of an
+// insert there and of a delete here.
+void CheckSameKey(const PropRow& before, const PropRow& after, std::size_t change) {
+  const std::array<std::pair<const char*, const std::string PropRow::*>, 5> keys{
+      {{"CDFILIAL", &PropRow::filial},
+       {"CDCIA", &PropRow::cia},
+       {"NRVOO", &PropRow::voo},
+       {"CDTRECHO", &PropRow::trecho},
+       {"CDSERVICO", &PropRow::servico}}};
+  for (const auto& [name, member] : keys)
+    if (before.*member != after.*member)
+      Refuse(change, "new", name, "cannot change in a modify ('" + before.*member + "' to '" + after.*member + "')");
 }
 
 }  // namespace
@@ -99,6 +139,13 @@ std::vector<PropChange> ReadChanges(std::string_view changeLogJson) {
   } catch (const packet::PacketError& e) {
     throw rpc::RpcError(rpc::kInvalidParams, std::string(kMethod) + ": " + e.what());
   }
+  if (log.changes.size() > kMaxChangesPerSave) {
+    throw rpc::RpcError(rpc::kInvalidParams,
+                        std::string(kMethod) + ": a save holds at most " + std::to_string(kMaxChangesPerSave) +
+                            " changes, this one has " + std::to_string(log.changes.size()),
+                        ErrorData({{"changes", static_cast<double>(log.changes.size())},
+                                   {"limit", static_cast<double>(kMaxChangesPerSave)}}));
+  }
   std::vector<PropChange> changes;
   changes.reserve(log.changes.size());
   Layout layout{};
@@ -107,7 +154,11 @@ std::vector<PropChange> ReadChanges(std::string_view changeLogJson) {
     PropChange change;
     change.op = c.op;
     if (c.op != packet::ChangeOp::Insert) change.before = ReadRow(c.oldValues, i, "old", layout);
-    if (c.op != packet::ChangeOp::Delete) change.after = ReadRow(c.newValues, i, "new", layout);
+    if (c.op != packet::ChangeOp::Delete) {
+      change.after = ReadRow(c.newValues, i, "new", layout);
+      CheckNewValues(change.after, i);
+    }
+    if (c.op == packet::ChangeOp::Modify) CheckSameKey(change.before, change.after, i);
     changes.push_back(std::move(change));
   }
   return changes;

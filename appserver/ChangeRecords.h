@@ -2,6 +2,7 @@
 // The change log that SetQtdePropServico receives, read into typed rows of
 // PROPSERVICO.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,12 +26,28 @@ struct PropChange {
   PropRow after;   // insert and modify
 };
 
-// Decodes the change log (wire form in packet/ChangeLog.h). Each record must
-// name every column of PROPSERVICO (other fields are ignored): the five key
-// texts as strings, CDCLASSE and CDCICLO as strings or null, the three
-// quantities as numbers or null, no text longer than its column. Throws
-// RpcError kInvalidParams naming the change (counted from 0), the record and
-// the field at fault.
+// The most changes one save may hold: each is applied, checked and logged
+// in the save's one transaction, which holds the write lock meanwhile. A
+// screen's delta is a few dozen changes.
+inline constexpr std::size_t kMaxChangesPerSave = 10000;
+
+// The largest quantity of a service (QTSERVICO), as the screen allows.
+inline constexpr double kMaxQuantity = 99999;
+
+// Decodes the change log (wire form in packet/ChangeLog.h), refusing the
+// whole log unless:
+// - it holds at most kMaxChangesPerSave changes;
+// - each record names exactly the columns of PROPSERVICO (names compare
+//   regardless of case): the five key texts as strings, CDCLASSE and
+//   CDCICLO as strings or null, the three quantities as numbers or null, no
+//   text longer than its column;
+// - in each inserted or modified ("new") record QTSERVICO, when given, lies
+//   in 0..kMaxQuantity;
+// - a modify keeps the key texts (CDFILIAL, CDCIA, NRVOO, CDTRECHO,
+//   CDSERVICO): only the bounds and the values of a range may change.
+// Throws RpcError kInvalidParams naming the change (counted from 0), the
+// record and the field at fault, with {"change":N,"field":NAME} as data
+// ({"changes":N,"limit":L} for too many changes). No database is touched.
 std::vector<PropChange> ReadChanges(std::string_view changeLogJson);
 
 }  // namespace appserver

@@ -9,15 +9,18 @@
 //   CDCICLO and QTSERVICO to equal the old ones (a blank code equals null);
 //   otherwise RpcError kConflict (changed or removed by another user);
 // - an inserted or modified row needs sound bounds (1 <= QTPAXDE <= QTPAXATE
-//   <= 9999, no negative QTSERVICO) and bounds not stored yet for the
-//   service, else kRuleViolated; its leg, its service (a product of the
+//   <= 9999) and bounds not stored yet for the service, else
+//   kRuleViolated; its leg, its service (a product of the
 //   airline marked as a service), class and cycle must exist, else
 //   kUnknownReference; a blank class or cycle is filled from the product.
 // After the last change no two ranges of any service touched may overlap
 // (kRuleViolated). Every change also writes a PROPSERVICO_LOG row with the
 // time, the connection's user, I/A/E and the old and new values. A
-// malformed change log is kInvalidParams. A save that waited longer than
-// the lock time-out (queued behind others, or for the database's lock) is
+// malformed change log is kInvalidParams, before any database work: one
+// with more than kMaxChangesPerSave changes, a row with a field that is not
+// a column or without one, a quantity outside 0..99999, a modify of a key
+// column (see ChangeRecords.h). A save that waited longer than the lock
+// time-out (queued behind others, or for the database's lock) is
 // kStorageBusy; a failure during the commit of a session that died is
 // kSaveOutcomeUnknown; another database failure kStorageFailure. A save
 // whose session died before its commit runs once more on a fresh one.

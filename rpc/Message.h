@@ -10,6 +10,7 @@
 // raw JSON text, so that they are parsed once, by whoever reads them.
 
 #include <chrono>
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -124,10 +125,26 @@ std::string EncodeResult(std::string_view idJson, const Reply& reply);
 // idJson "null" when the request's id could not be read.
 std::string EncodeError(std::string_view idJson, const RpcError& error);
 
-// Throws RpcError kParseError for text that is not JSON and kInvalidRequest
-// for JSON that is not a request (no "jsonrpc":"2.0", no id, no method,
-// params neither array nor object, unknown members). The id read so far is
-// kept in the error's data as {"id":...} when it could be read.
+// What one request may make DecodeRequest build, whatever the size of its
+// text: at most kMaxArguments arguments, and object or array arguments
+// nested at most kMaxArgumentDepth levels (the argument's own brackets
+// count as one). The methods take a handful of arguments, and a change log
+// nests three levels.
+inline constexpr std::size_t kMaxArguments = 64;
+inline constexpr std::size_t kMaxArgumentDepth = 32;
+
+// Throws RpcError
+// - kParseError for text that is not JSON;
+// - kInvalidRequest for JSON that is not a request: no "jsonrpc":"2.0", no
+//   method, params neither array nor object, unknown members, or an id that
+//   is neither a string nor an integer within 64 bits (no fraction, no
+//   exponent), so that every id answered by is one any client reads back;
+// - kInvalidParams, naming the argument, for more arguments or deeper
+//   nesting than the limits above, or a number a double cannot hold (one
+//   that would become infinite or 0) anywhere in the arguments. Arguments
+//   past the limit are only scanned, never kept.
+// A request's problems outrank its arguments' (kInvalidRequest first). The
+// id is kept in the error's data as {"id":...} when it was read and sound.
 Request DecodeRequest(std::string_view json);
 // Throws RpcError kParseError for anything that is not a well-formed response.
 Response DecodeResponse(std::string_view json);

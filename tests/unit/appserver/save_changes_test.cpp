@@ -79,7 +79,6 @@ TEST_P(SaveTest, OverlapsDuplicatesAndBadBoundsAreRuleViolations) {
       {Insert(Range("S5", 11, 10, 1))},
       {Insert(Range("S5", 1, 10000, 1))},
       {Insert(Range("S5", 1, nullptr, 1))},
-      {Insert(Range("S5", 1, 10, -1))},
       {Modify(Range("S3", 30, 40, 2), Range("S3", 15, 40, 2))},  // moved onto 10-20
   };
   for (const auto& changes : bad) {
