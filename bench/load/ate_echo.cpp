@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   rpc::ServerOptions options;
   options.threads = 2;
   options.maxRequestRate = 0;  // a baseline for speed: no guard against floods
+  options.maxConnectionsPerPeer = 0;  // nor against one address taking every slot
   bool dispatch = false;
   std::string serverName = "Ate11600.rdmPropPass";
   std::string token;

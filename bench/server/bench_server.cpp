@@ -163,6 +163,7 @@ int main(int argc, char** argv) {
   rpc::ServerOptions so;
   so.threads = 2;
   so.maxRequestRate = 0;  // measuring speed, not the guard against floods
+  so.maxConnectionsPerPeer = 0;  // every load connection comes from loopback
   rpc::Server echo(so, Echo);
   rpc::Server app_server(so, [&](std::string_view r, rpc::Session& s) { return dispatcher.Handle(r, s); });
   echo.Start();

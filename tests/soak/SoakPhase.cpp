@@ -198,7 +198,9 @@ SoakReport RunSoakPhase(const SoakOptions& o, std::ostream& out) {
   const std::string url = "sqlite:" + (dir.Path() / "ate.db").string();
   appserver_it::ServerProcess server({"--db", url, "--listen", "127.0.0.1:0", "--threads",
                                       std::to_string(o.serverThreads), "--init-db", "--demo", "--log-level",
-                                      "error"});
+                                      "error",
+                                      // Every client comes from loopback.
+                                      "--max-connections-per-peer", "0"});
   const std::vector<LegService> keys = FreeLegServices(url, static_cast<std::size_t>(o.clients));
   MessageList errors(10);  // the first few tell what went wrong
   std::vector<std::unique_ptr<SoakClient>> clients;
