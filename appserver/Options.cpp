@@ -45,6 +45,9 @@ bool ParseOptions(int argc, char** argv, Options& options, int& exitCode) {
       ->check(CLI::Range(1, 3600))
       ->capture_default_str();
   app.add_flag("--init-db", options.initDb, "create the schema when the database has none");
+  app.add_flag("--upgrade-db", options.upgradeDb,
+               "bring a database of an older schema version up to this server's, each step in its own transaction "
+               "(stop every other app server and back it up first)");
   app.add_flag("--demo", options.demo, "load the demo data when the database holds none");
   app.add_option("--threads", options.threads, "worker threads")->check(CLI::Range(1, 256))->capture_default_str();
   app.add_option("--save-threads", options.saveThreads,

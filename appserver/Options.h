@@ -25,6 +25,7 @@ struct Options {
   int idleTimeout = 300;    // seconds without a request before a connection closes
   int frameTimeout = 30;    // seconds for a request to arrive whole once begun
   bool initDb = false;
+  bool upgradeDb = false;  // apply the schema scripts an older database lacks
   bool demo = false;
   int threads = 2;
   int saveThreads = 2;       // threads that run saves, apart from the others

@@ -6,6 +6,7 @@
 #include <spdlog/spdlog.h>
 
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 
 #include "appserver/Database.h"
@@ -13,24 +14,43 @@
 #include "appserver/Options.h"
 #include "appserver/db/DbSchema.h"
 #include "appserver/db/DbSession.h"
+#include "appserver/db/SchemaVersion.h"
 #include "appserver/db/UrlText.h"
 #include "rpc/Server.h"
 
 namespace {
 
-// Creates the schema (or adds to an older one the tables it lacks) and
+// A database of another schema version is refused, unless it is older and
+// the operator asked for the upgrade.
+void UpgradeAsAsked(soci::session& session, bool upgrade) {
+  const int needed = dbsession::LatestSchemaVersion();
+  const int found = dbsession::SchemaVersionOf(session);
+  if (found > needed || (found < needed && !upgrade))
+    throw std::runtime_error(dbsession::SchemaVersionRefusal(found, needed));
+  // Tables added to version 1 before there were versions.
+  dbsession::AddMissingTables(session);
+  dbsession::UpgradeSchema(session, dbsession::Migrations(), [](const dbsession::Migration& m) {
+    spdlog::info("schema upgraded to version {} ({})", m.version, m.name);
+  });
+}
+
+// Creates the schema (or upgrades an older one as asked) and
 // loads the demo as asked, on a session of its own.
 // Throws std::runtime_error when the database has no schema and may not
 // get one.
 void PrepareDatabase(const dbsession::Location& where, const appserver::Options& options) {
+  // Started in the wrong folder, a server must not leave an empty database
+  // behind for the next one to find.
+  if (where.dialect == dbsession::Dialect::Sqlite && !options.initDb && !std::filesystem::exists(where.target))
+    throw std::runtime_error("the database " + where.target + " does not exist; start once with --init-db");
   dbsession::EnsureParentFolder(where);
   const auto session = dbsession::Open(where);
   if (!dbsession::HasSchema(*session)) {
     if (!options.initDb) throw std::runtime_error("the database has no schema; start once with --init-db");
     dbsession::CreateSchema(*session);
-    spdlog::info("schema created");
+    spdlog::info("schema created at version {}", dbsession::LatestSchemaVersion());
   } else {
-    dbsession::AddMissingTables(*session);
+    UpgradeAsAsked(*session, options.upgradeDb);
   }
   if (options.demo) {
     if (dbsession::HasData(*session)) {

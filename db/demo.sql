@@ -14,12 +14,13 @@ INSERT INTO COMPANHIA (CDCIA, SGCIA, NMCIA) VALUES
   ('0103', 'RVD', 'Rota Verde Aviação'),
   ('0104', 'IPE', 'Ipê Aerolinhas');
 
-INSERT INTO EQUIPAMENTO (CDEQUIP, SGEQUIP) VALUES
-  ('0001', 'JT-180'),
-  ('0002', 'JT-220'),
-  ('0003', 'RG-120'),
-  ('0004', 'TP-70'),
-  ('0005', 'JL-300');
+-- Seats as such aircraft are usually fitted; the turboprop's are not known.
+INSERT INTO EQUIPAMENTO (CDEQUIP, SGEQUIP, QTASSENTOS) VALUES
+  ('0001', 'JT-180', 186),
+  ('0002', 'JT-220', 220),
+  ('0003', 'RG-120', 118),
+  ('0004', 'TP-70', NULL),
+  ('0005', 'JL-300', 296);
 
 INSERT INTO CLASSE (CDCLASSE, SGCLASSE) VALUES
   ('0001', 'ECO'),

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "appserver/db/DbSession.h"
+#include "appserver/db/SchemaVersion.h"
 #include "appserver/db/SqlScript.h"
 
 namespace dbsession {
@@ -57,7 +58,20 @@ bool HasSchema(soci::session& session) {
   return count > 0;
 }
 
-void CreateSchema(soci::session& session) { RunInTransaction(session, SchemaSql()); }
+void CreateSchema(soci::session& session) {
+  session.begin();
+  try {
+    RunScript(session, SchemaSql());
+    for (const Migration& m : Migrations()) RunScript(session, m.sql);
+    SetSchemaVersion(session, LatestSchemaVersion());
+    session.commit();
+  } catch (...) {
+    session.rollback();
+    throw;
+  }
+}
+
+void CreateSchemaVersion1(soci::session& session) { RunInTransaction(session, SchemaSql()); }
 
 void AddMissingTables(soci::session& session) {
   const Dialect dialect = DialectOf(session);

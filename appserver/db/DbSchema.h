@@ -15,10 +15,13 @@ std::string_view DemoSql();
 // in one transaction, so one table stands for all).
 bool HasSchema(soci::session& session);
 
-// Creates every table (and, on PostgreSQL, the NVL functions) in one
-// transaction. Throws ScriptError when a statement fails (a table already
-// there, for one); nothing is created then.
+// Creates every table (and, on PostgreSQL, the NVL functions) at the latest
+// schema version, in one transaction. Throws ScriptError when a statement
+// fails (a table already there, for one); nothing is created then.
 void CreateSchema(soci::session& session);
+// The same at version 1, as databases were made before versions: for the
+// tests of upgrades.
+void CreateSchemaVersion1(soci::session& session);
 
 // Runs, in one transaction, the statements of the schema written CREATE
 // TABLE / CREATE INDEX IF NOT EXISTS: what was added to the schema after

@@ -1,9 +1,32 @@
-# Writes a C++ source holding the schema and demo scripts as string
-# literals, so that the programs run from any folder.
-#   cmake -DSCHEMA=schema.sql -DDEMO=demo.sql -DOUT=EmbeddedSql.cpp -P EmbedSql.cmake
+# Writes a C++ source holding the schema, demo and migration scripts as
+# string literals, so that the programs run from any folder.
+#   cmake -DSCHEMA=schema.sql -DDEMO=demo.sql -DMIGRATIONS="a.sql|b.sql" -DOUT=EmbeddedSql.cpp -P EmbedSql.cmake
+# Migrations are named NNN_what.sql, NNN the schema version each makes,
+# numbered from 002 without a gap.
 set(delimiter "ATESQL")
 file(READ "${SCHEMA}" schema_text)
 file(READ "${DEMO}" demo_text)
+string(REPLACE "|" ";" migration_files "${MIGRATIONS}")
+list(SORT migration_files)
+set(migration_entries "")
+set(expected 2)
+foreach(file IN LISTS migration_files)
+  get_filename_component(name "${file}" NAME)
+  if(NOT name MATCHES "^([0-9][0-9][0-9])_[a-z0-9_]+\\.sql$")
+    message(FATAL_ERROR "a migration must be named NNN_what.sql: ${name}")
+  endif()
+  math(EXPR version "${CMAKE_MATCH_1}")
+  if(NOT version EQUAL expected)
+    message(FATAL_ERROR "migration ${name} makes version ${version}, the next is ${expected}")
+  endif()
+  math(EXPR expected "${expected} + 1")
+  file(READ "${file}" text)
+  string(FIND "${text}" ")${delimiter}\"" clash)
+  if(NOT clash EQUAL -1)
+    message(FATAL_ERROR "${name} contains the literal delimiter )${delimiter}\"")
+  endif()
+  string(APPEND migration_entries "    {${version}, \"${name}\", R\"${delimiter}(${text})${delimiter}\"},\n")
+endforeach()
 foreach(text IN ITEMS "${schema_text}" "${demo_text}")
   string(FIND "${text}" ")${delimiter}\"" clash)
   if(NOT clash EQUAL -1)
@@ -11,9 +34,10 @@ foreach(text IN ITEMS "${schema_text}" "${demo_text}")
   endif()
 endforeach()
 set(content "// Generated from db/schema.sql and db/demo.sql; do not edit.\n")
-string(APPEND content "#include \"appserver/db/DbSchema.h\"\n\nnamespace dbsession {\n\n")
+string(APPEND content "#include \"appserver/db/DbSchema.h\"\n#include \"appserver/db/SchemaVersion.h\"\n\nnamespace dbsession {\n\n")
 string(APPEND content "std::string_view SchemaSql() {\n  static const char text[] = R\"${delimiter}(${schema_text})${delimiter}\";\n  return {text, sizeof text - 1};\n}\n\n")
 string(APPEND content "std::string_view DemoSql() {\n  static const char text[] = R\"${delimiter}(${demo_text})${delimiter}\";\n  return {text, sizeof text - 1};\n}\n\n")
+string(APPEND content "std::span<const Migration> Migrations() {\n  static const Migration all[] = {\n${migration_entries}    {0, \"\", \"\"}};\n  return {all, sizeof all / sizeof all[0] - 1};\n}\n\n")
 string(APPEND content "}  // namespace dbsession\n")
 # Rewrite only on change, so that dependants are not rebuilt needlessly.
 if(EXISTS "${OUT}")
