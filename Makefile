@@ -33,6 +33,7 @@ bench: build
 	$(BUILD_DIR)/bin/bench_server
 	$(BUILD_DIR)/bin/bench_header
 	$(BUILD_DIR)/bin/bench_save
+	$(BUILD_DIR)/bin/bench_planning
 
 # Crash and soak runs of the real app server (minutes; see README). The
 # SOAK_* variables of the environment set their size.

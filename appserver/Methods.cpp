@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "appserver/PlanningMethods.h"
 #include "appserver/ReadMethods.h"
 #include "appserver/SaveChanges.h"
 #include "appserver/SaveSituation.h"
@@ -48,7 +49,7 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, Database& db) {
   const std::pair<const char*, Read> reads[] = {
       {"GetCompanhia", GetCompanhia},    {"GetPropServico", GetPropServico}, {"GetQtdePropServico", GetQtdePropServico},
       {"GetValidaServ", GetValidaServ},  {"GetMaiorPax", GetMaiorPax},       {"GetFindProp", GetFindProp},
-      {"GetTestaPropSe", GetTestaPropSe}};
+      {"GetTestaPropSe", GetTestaPropSe}, {"GetCoberturaProp", GetCoberturaProp}, {"GetQtdeParaPax", GetQtdeParaPax}};
   // Not a structured binding: clang 14 (the fuzzing build) cannot capture one.
   for (const auto& entry : reads) {
     const char* name = entry.first;
