@@ -49,6 +49,10 @@ void Slots(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
   constexpr int kSpread = 60, kGreedy = 200, kPerAddressLimit = 64;
   std::vector<std::unique_ptr<Peer>> held(static_cast<std::size_t>(t.connections));
   std::vector<std::unique_ptr<Peer>> greedy(kGreedy);
+  // A connection counts as held once open this long: before, it may still
+  // wait in the listen queue for the server to refuse it.
+  constexpr auto kGrace = 5s;
+  std::vector<std::chrono::steady_clock::time_point> openedAt(kGreedy);
   while (!stop) {
     for (std::size_t i = 0; i < held.size() && !stop; ++i) {
       if (held[i] && !held[i]->Closed()) continue;
@@ -56,13 +60,15 @@ void Slots(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
       held[i] = Open(LoopbackAddress(10, static_cast<int>(i) / kSpread), t, tally);
     }
     int greedyHeld = 0;
-    for (auto& g : greedy) {
-      if (g && !g->Closed()) {
-        ++greedyHeld;
+    const auto now = std::chrono::steady_clock::now();
+    for (std::size_t i = 0; i < greedy.size(); ++i) {
+      if (greedy[i] && !greedy[i]->Closed()) {
+        if (now - openedAt[i] > kGrace) ++greedyHeld;
         continue;
       }
-      if (g) ++tally.refusedOrClosed;
-      g = Open(LoopbackAddress(18, 0), t, tally);
+      if (greedy[i]) ++tally.refusedOrClosed;
+      greedy[i] = Open(LoopbackAddress(18, 0), t, tally);
+      openedAt[i] = now;
     }
     if (greedyHeld > kPerAddressLimit) tally.Unexpected("one address held " + std::to_string(greedyHeld));
     std::this_thread::sleep_for(200ms);
