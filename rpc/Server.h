@@ -35,8 +35,8 @@ struct ServerOptions {
   // limited to 8 KiB and its first error closes it, the answer held back
   // longer at each refusal of its address.
   std::chrono::milliseconds handshakeTimeout{std::chrono::seconds(10)};
-  // Once a request has begun to arrive, the rest must follow within this;
-  // it also bounds the TLS handshake (0: no bound).
+  // Once a request has begun to arrive, the rest must follow within this
+  // (0: no bound). The TLS handshake is bounded by handshakeTimeout.
   std::chrono::milliseconds frameTimeout{std::chrono::seconds(30)};
   std::size_t maxFrame = kMaxFrameSize;
   std::size_t maxConnections = 1024;
