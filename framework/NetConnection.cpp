@@ -59,6 +59,12 @@ std::string TNetConnection::ConnectFailure(const std::string& reason) const {
   return "Não foi possível conectar ao servidor de aplicação " + host_ + ":" + std::to_string(port_) + "\n" + reason;
 }
 
+// The server knows this station by its name and token.
+std::string TNetConnection::StationRefused(const rpc::RpcError& e) const {
+  return ConnectFailure("O servidor recusou esta estação: confira [Server] Token na configuração.\n"
+                        "Detalhe do servidor: " + std::string(e.what()));
+}
+
 // Runs BeforeConnect and opens the connection; on failure leaves it closed
 // and puts the user's text into failure.
 namespace {
@@ -96,9 +102,7 @@ bool TNetConnection::Open(std::string& failure) {
     failure = ConnectFailure(Sentence(e.Reason()));
     return false;
   } catch (const rpc::RpcError& e) {
-    // The server knows this station by its name and token.
-    failure = ConnectFailure("O servidor recusou esta estação: confira [Server] Token na configuração.\n"
-                             "Detalhe do servidor: " + std::string(e.what()));
+    failure = StationRefused(e);
     return false;
   }
   connected_ = true;
@@ -136,6 +140,12 @@ ServerAnswer TNetConnection::Call(const std::string& method, const std::vector<r
   try {
     rpc::Reply reply = client_->Call(method, params);
     return ServerAnswer::Success(std::move(reply.resultJson), std::move(reply.byrefJson));
+  } catch (const rpc::HandshakeRefused& e) {
+    // Reconnecting inside the call (the server restarted with another
+    // token, say): the station was refused, not the call's data.
+    client_.reset();
+    connected_ = false;
+    return ServerAnswer::Failure(0, StationRefused(e));
   } catch (const rpc::RpcError& e) {
     ServerAnswer failure = ServerAnswer::Failure(e.Code(), ProtocolFailure(e, method));
     // The server itself cannot tell whether its commit went through: to the

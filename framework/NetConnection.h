@@ -67,6 +67,7 @@ class TNetConnection : public toolkit::Component {
 
  private:
   std::string ConnectFailure(const std::string& reason) const;
+  std::string StationRefused(const rpc::RpcError& e) const;
   bool Open(std::string& failure);
 
   std::string serverName_;

@@ -200,7 +200,7 @@ struct Client::Impl {
     if (!r.ok) {
       // The server closes the connection after a refused handshake.
       Drop();
-      throw RpcError(r.code, r.message, r.dataJson);
+      throw HandshakeRefused(r.code, r.message, r.dataJson);
     }
   }
 

@@ -50,6 +50,13 @@ class RpcError : public std::runtime_error {
   std::string dataJson_;
 };
 
+// The server refused the Connect that opens a connection (a wrong token or
+// server name); the client may be reconnecting inside a call.
+class HandshakeRefused : public RpcError {
+ public:
+  using RpcError::RpcError;
+};
+
 // The client could not reach the server, timed out, or lost the connection.
 // what() is a whole sentence naming the server (and the call); Reason() is
 // why alone, "conexão recusada", for a caller that names them itself.

@@ -102,6 +102,30 @@ TEST_F(NetConnection, RefusalsComeBackAsFailedAnswers) {
   EXPECT_TRUE(net.Connected());
 }
 
+// The server comes back with another token while the station is
+// connected: the call that reconnects tells the station was refused.
+TEST_F(NetConnection, AStationRefusedOnReconnectingIsToldSo) {
+  net.SetConnected(true);
+  const auto livePort = static_cast<std::uint16_t>(port);
+  server.reset();
+  rpc::Dispatcher other{"Teste.rdm", "outro"};
+  rpc::ServerOptions options;
+  options.port = livePort;
+  server = std::make_unique<rpc::Server>(options, [&other](std::string_view text, rpc::Session& s) {
+    return other.Handle(text, s);
+  });
+  server->Start();
+  const framework::ServerAnswer refused = net.Call("Echo", {rpc::Param::String("x")});
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.message.rfind("Não foi possível conectar ao servidor de aplicação 127.0.0.1:" +
+                                      std::to_string(livePort) + "\nO servidor recusou esta estação",
+                                  0),
+            0u)
+      << refused.message;
+  EXPECT_FALSE(net.Connected());
+  server.reset();
+}
+
 TEST_F(NetConnection, FailedConnectIsShownAndTheNextCallTriesAgain) {
   const int livePort = port;
   server.reset();  // nobody listens there now
