@@ -45,18 +45,23 @@ bool IsAddition(std::string_view statement) {
 
 }  // namespace
 
-bool HasSchema(soci::session& session) {
+bool HasTable(soci::session& session, const std::string& name) {
+  std::string lower = name, upper = name;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   int count = 0;
   if (DialectOf(session) == Dialect::Sqlite) {
-    session << "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND UPPER(name) = 'PROPSERVICO'",
+    session << "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND UPPER(name) = :n", soci::use(upper),
         soci::into(count);
   } else {
     session << "SELECT COUNT(*) FROM information_schema.tables "
-               "WHERE table_schema = current_schema() AND table_name = 'propservico'",
-        soci::into(count);
+               "WHERE table_schema = current_schema() AND table_name = :n",
+        soci::use(lower), soci::into(count);
   }
   return count > 0;
 }
+
+bool HasSchema(soci::session& session) { return HasTable(session, "PROPSERVICO"); }
 
 void CreateSchema(soci::session& session) {
   session.begin();

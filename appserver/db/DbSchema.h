@@ -2,6 +2,7 @@
 // The schema and the demo data, built into the library from db/schema.sql
 // and db/demo.sql.
 
+#include <string>
 #include <string_view>
 
 #include "appserver/db/Soci.h"
@@ -10,6 +11,10 @@ namespace dbsession {
 
 std::string_view SchemaSql();
 std::string_view DemoSql();
+
+// True when the database holds a table of that name (unquoted, so in any
+// case).
+bool HasTable(soci::session& session, const std::string& name);
 
 // True when the database holds the table PROPSERVICO (the schema is created
 // in one transaction, so one table stands for all).

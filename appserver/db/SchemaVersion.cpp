@@ -2,25 +2,13 @@
 
 #include <stdexcept>
 
+#include "appserver/db/DbSchema.h"
 #include "appserver/db/DbSession.h"
 #include "appserver/db/SqlScript.h"
 
 namespace dbsession {
 
 namespace {
-
-bool HasVersionTable(soci::session& session) {
-  int count = 0;
-  if (DialectOf(session) == Dialect::Sqlite) {
-    session << "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND UPPER(name) = 'ATE_VERSAO'",
-        soci::into(count);
-  } else {
-    session << "SELECT COUNT(*) FROM information_schema.tables "
-               "WHERE table_schema = current_schema() AND table_name = 'ate_versao'",
-        soci::into(count);
-  }
-  return count > 0;
-}
 
 // Applies one script with its version, unless another server did it first.
 void Apply(soci::session& session, const Migration& m, const std::function<void(const Migration&)>& applied) {
@@ -62,7 +50,7 @@ int LatestSchemaVersion() {
 }
 
 int SchemaVersionOf(soci::session& session) {
-  if (!HasVersionTable(session)) return 1;
+  if (!HasTable(session, "ATE_VERSAO")) return 1;
   soci::indicator ind = soci::i_null;
   int version = 1;
   session << "SELECT MAX(VERSAO) FROM ATE_VERSAO", soci::into(version, ind);
