@@ -1,7 +1,5 @@
 #include "backend.h"
 
-#include <unistd.h>
-
 #include "appserver/Database.h"
 #include "appserver/Methods.h"
 #include "appserver/db/DbSchema.h"
@@ -9,8 +7,6 @@
 #include "rpc/Dispatcher.h"
 
 namespace test_support {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -35,9 +31,7 @@ Backend& Backend::Get() {
 void Backend::Release() { TheBackend().reset(); }
 
 Backend::Backend() : parts_(std::make_unique<Parts>()) {
-  dir_ = fs::temp_directory_path() / ("ate-test-" + std::to_string(::getpid()));
-  fs::create_directories(dir_);
-  url_ = "sqlite:" + (dir_ / "ate.db").string();
+  url_ = "sqlite:" + (dir_.Path() / "ate.db").string();
   {
     auto session = dbsession::Open(dbsession::ParseUrl(url_));
     dbsession::CreateSchema(*session);
@@ -52,8 +46,6 @@ Backend::Backend() : parts_(std::make_unique<Parts>()) {
 Backend::~Backend() {
   parts_->server.reset();
   parts_.reset();
-  std::error_code ignored;
-  fs::remove_all(dir_, ignored);
 }
 
 std::uint16_t Backend::Port() const { return parts_->server->Port(); }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "pg_instance.h"
 #include "rpc/Server.h"
 
 namespace test_support {
@@ -32,7 +33,9 @@ class Backend {
  private:
   Backend();
   struct Parts;
-  std::filesystem::path dir_;
+  // Made afresh: a folder named after the process id could be one a
+  // killed test program left behind, with its database still in it.
+  testsupport::TempDir dir_;
   std::string url_;
   std::unique_ptr<Parts> parts_;
 };
