@@ -3,6 +3,7 @@
 // (ATE11600). It keeps, for one flight context (branch, airline, flight,
 // leg), the services of the flight and the passenger ranges of each
 // service, read from and saved to the application server.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "framework/PadraoGrid.h"
 #include "framework/Query.h"
 #include "framework/ServerAnswer.h"
+#include "screen/PlanningContext.h"
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/Edit.h"
 #include "toolkit/data/ClientDataSet.h"
@@ -280,6 +282,18 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // Range changes whose save failed or is unsettled, still in the log.
   bool UnsentRangeChanges() const;
 
+  // --- planning tools (tools_menu.cpp) ---------------------------------------
+  // The "Ferramentas" group; its items are disabled while a range or a
+  // service is open.
+  toolkit::MenuItem *mnuFerramentas, *mnuCobertura, *mnuQtdePax;
+  // The header validated as leaving it validates it (its messages, the
+  // entry to correct focused, then a silent EAbort), with its leg's seats.
+  screen_tools::PlanningContext ToolContext();
+  // The grids on that service of the header's context, the range grid
+  // focused on the range that ends just before firstPax when there is one.
+  void GoToService(const std::string& service, const std::string& serviceClass, const std::string& cycle,
+                   int firstPax);
+
  private:
   void BuildHeader();
   void BuildHeaderBranch();
@@ -295,6 +309,9 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // The menu's ways to the grids and to the help, with their keys shown,
   // and the help text F1 shows.
   void BuildKeyboardMenu();
+  void BuildToolsMenu();
+  void EnableTools();
+  std::vector<std::unique_ptr<toolkit::DataLink>> toolsLinks_;  // the editing state the tools follow
   void BindHandlers();
   void BindDataSetHandlers();
   void ApplyBranchMode(bool bound);

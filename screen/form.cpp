@@ -33,6 +33,7 @@ TfrmPropPass::TfrmPropPass(toolkit::Component* owner) : TfrmPadraoGrid(owner) {
   sbtImprimir->SetEnabled(false);
   mnuImprimir->SetEnabled(false);
   BuildKeyboardMenu();
+  BuildToolsMenu();
   framework::ApplyResources(*this);
 }
 

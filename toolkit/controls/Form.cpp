@@ -45,7 +45,9 @@ void Form::SetModalResult(int result) {
 }
 
 void Form::Show() {
+  const bool wasVisible = Visible();
   SetVisible(true);
+  if (!wasVisible) Fire(OnShow, *this);
   Application::Instance().Activate(*this);
 }
 
@@ -58,6 +60,7 @@ void Form::BeginModal() {
   modal_ = true;
   modalResult_ = mrNone;
   SetVisible(true);
+  Fire(OnShow, *this);
 }
 
 void Form::EndModal() {

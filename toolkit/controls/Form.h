@@ -102,6 +102,9 @@ class Form : public Container {
   int RefreshCount() const { return refreshCount_; }
 
   NotifyEvent OnCreate, OnActivate, OnDeactivate, OnDestroy;
+  // The form has just become visible (Show, or a modal run beginning): the
+  // place to give its first control the focus.
+  NotifyEvent OnShow;
   CloseEvent OnClose;
 
   // --- observers ---------------------------------------------------------

@@ -1,0 +1,17 @@
+#pragma once
+// The planning tools as the main screen's "Ferramentas" items open them.
+// Each first takes the header's flight context (ToolContext: refused with
+// the header's messages and a silent EAbort), then shows its form modally
+// and returns when the user closes it.
+
+class TfrmPropPass;
+
+namespace screen_tools {
+
+// Every hole of every service of the leg; a hole picked there is shown on
+// the main screen (GoToService). A failed call is shown and aborts.
+void ShowCoverage(TfrmPropPass& main);
+// What each service of the leg gets for a passenger count typed there.
+void ShowQuantityForPassengers(TfrmPropPass& main);
+
+}  // namespace screen_tools

@@ -1,0 +1,22 @@
+#pragma once
+// The planning tools' calls to the application server, beside the screen's
+// own methods: arguments as text, in the server's order; each returns the
+// answer for CheckResultServ and never throws for a refusal or a network
+// failure.
+#include <string>
+
+#include "framework/NetConnection.h"
+
+namespace server {
+
+// One row per hole of every service of the leg (see the server's method).
+framework::ServerAnswer GetCoberturaProp(framework::TNetConnection& net, const std::string& branch,
+                                         const std::string& airline, const std::string& flight,
+                                         const std::string& leg);
+// One row per service of the leg with what it gets for that many
+// passengers (a whole number from 1 to 9999, as typed).
+framework::ServerAnswer GetQtdeParaPax(framework::TNetConnection& net, const std::string& branch,
+                                       const std::string& airline, const std::string& flight, const std::string& leg,
+                                       const std::string& passengers);
+
+}  // namespace server
