@@ -32,7 +32,7 @@ TfrmQtdeParaPax::TfrmQtdeParaPax(toolkit::Component* owner) : Form(owner) {
   SetKeyPreview(true);
   panTopo = Place<toolkit::Panel>(this, "panTopo", this);
   panTopo->SetAlign(toolkit::Align::alTop);
-  panTopo->SetHeight(78);
+  panTopo->SetHeight(92);
   lblContexto = Place<toolkit::Label>(this, "lblContexto", panTopo);
   lblContexto->SetBounds(8, 6, 580, 17);
   lblContexto->SetBold(true);
@@ -43,7 +43,7 @@ TfrmQtdeParaPax::TfrmQtdeParaPax(toolkit::Component* owner) : Form(owner) {
   edtQtPax->SetBounds(90, 29, 56, 21);
   edtQtPax->SetMaxLength(4);
   lblSituacao = Place<toolkit::Label>(this, "lblSituacao", panTopo);
-  lblSituacao->SetBounds(8, 56, 580, 17);
+  lblSituacao->SetBounds(8, 56, 580, 32);  // a failure takes two lines
   panBotoes = Place<toolkit::Panel>(this, "panBotoes", this);
   panBotoes->SetAlign(toolkit::Align::alBottom);
   panBotoes->SetHeight(32);
@@ -104,12 +104,10 @@ void TfrmQtdeParaPax::Refresh() {
   const std::string text = edtQtPax->Text();
   if (text.empty()) return lblSituacao->SetCaption("Informe o número de passageiros.");
   if (PassengerCount(text) == 0) return lblSituacao->SetCaption("Informe um número inteiro de 1 a 9999.");
+  // What is shown while the call waits must not be the last count's.
+  lblSituacao->SetCaption("Consultando o servidor...");
   const framework::ServerAnswer answer = ask_(text);
-  if (!answer.ok) {
-    std::string oneLine = answer.message;
-    for (char& c : oneLine) c = c == '\n' ? ' ' : c;
-    return lblSituacao->SetCaption(oneLine);
-  }
+  if (!answer.ok) return lblSituacao->SetCaption(answer.message);
   Fill(answer);
 }
 

@@ -92,7 +92,11 @@ void TfrmPropPass::GoToService(const std::string& service, const std::string& se
     dbgPadrao->SetFocus();
   else if (gridsContext_ != HeaderContext())
     panPlaVooCiaExit(*panPlaVooCia);
+  const std::string before = cdsPropServicoCDSERVICO->AsString() + '|' + cdsPropServicoCDCLASSE->AsString() + '|' +
+                             cdsPropServicoCDCICLO->AsString();
   if (!cdsPropServico->Locate("CDSERVICO;CDCLASSE;CDCICLO", {service, serviceClass, cycle})) return;
+  // Already on it, its ranges on screen may be older than the hole found.
+  if (before == service + '|' + serviceClass + '|' + cycle) LoadServiceRanges();
   if (firstPax > 1) cdsQtdePropServico->Locate("QTPAXATE", toolkit::Variant(static_cast<double>(firstPax - 1)));
   if (dbgQtdePropServico->CanFocus()) dbgQtdePropServico->SetFocus();
 }
