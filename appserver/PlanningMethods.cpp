@@ -113,14 +113,18 @@ rpc::Reply GetCoberturaProp(Database& db, const rpc::Request& request) {
       holes.push_back({service[kServico], service[kClasse], service[kCiclo], service[kArvProd],
                        service[kNmProduto], from, to, service[kAssentos]});
     };
+    // Counts past the seats never fly: a gap there is no hole.
+    double end = 0;
+    if (!packet::IsNull(service[kAssentos]))
+      end = NumberOf(service, kAssentos);
+    else
+      for (std::size_t i = first; i < last; ++i) end = std::max(end, NumberOf(ranges[i], kAte));
     double covered = 0;  // every count up to this one is covered
-    for (std::size_t i = first; i < last; ++i) {
+    for (std::size_t i = first; i < last && covered < end; ++i) {
       const double from = NumberOf(ranges[i], kDe), to = NumberOf(ranges[i], kAte);
-      if (from > covered + 1) hole(covered + 1, from - 1);
+      if (from > covered + 1) hole(covered + 1, std::min(from - 1, end));
       covered = std::max(covered, to);
     }
-    const bool seatsKnown = !packet::IsNull(service[kAssentos]);
-    const double end = seatsKnown ? NumberOf(service, kAssentos) : covered;
     if (end > covered) hole(covered + 1, end);
   });
   return PacketReply(CoberturaFields(), std::move(holes));

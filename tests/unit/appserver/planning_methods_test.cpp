@@ -50,6 +50,10 @@ TEST_P(PlanningTest, HolesUpToTheSeatsOrTheHighestBoundAndByAirlineCodeOrShortCo
                              "S3/0001 41-186", "S4/0001 21-186"}));
   EXPECT_EQ(Rows(seats, kCobertura)[1][7], 186);
   EXPECT_EQ(Rows(seats, kCobertura)[1][4], "Almoço");
+  // Fewer seats than the ranges reach: nothing past the last seat is a hole.
+  db_->Side() << "UPDATE EQUIPAMENTO SET QTASSENTOS = 30";
+  EXPECT_EQ(Holes(Call("GetCoberturaProp", {"0001", "0101", "1234", "01"})),
+            (V{"S2/0001 1-30", "S3/0001 1-9", "S3/0001 21-29", "S4/0001 21-30"}));
   // A covered leg, another branch, and a leg without ranges: no row.
   EXPECT_TRUE(Holes(Call("GetCoberturaProp", {"0002", "0101", "1234", "01"})).empty());
   EXPECT_TRUE(Holes(Call("GetCoberturaProp", {"0001", "0101", "1234", "02"})).empty());
