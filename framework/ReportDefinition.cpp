@@ -80,6 +80,7 @@ ReportDefinition LoadReportDefinition(const std::filesystem::path& file) {
   def.groupBy = Text(file, body, "groupBy");
   def.groupFields = Columns(file, body, "groupFields");
   def.columns = Columns(file, body, "columns");
+  if (body.contains("empty")) def.emptyText = Text(file, body, "empty");
   return def;
 }
 

@@ -23,13 +23,16 @@ struct ReportDefinition {
   std::string groupBy;
   std::vector<ReportColumn> groupFields;
   std::vector<ReportColumn> columns;
+  // Printed instead of the blocks when the body query has no row.
+  std::string emptyText = "Nenhuma proporção cadastrada.";
 };
 
 // The folder of the definitions: $ATE_REPORTS when set, else reports/
 // beside the program's bin/ folder when it exists, else ./reports.
 std::filesystem::path ReportsDirectory();
 
-// Reads and checks a definition. Throws std::runtime_error naming the file
+// Reads and checks a definition; the body's "empty" text is optional.
+// Throws std::runtime_error naming the file
 // when it is missing, is not JSON, or lacks a part or has one of the wrong
 // kind.
 ReportDefinition LoadReportDefinition(const std::filesystem::path& file);

@@ -57,7 +57,7 @@ std::string ReportHtml(const ReportDefinition& def, toolkit::DataSet& header, to
   html += "<p>Impresso em " + HtmlEscape(printedAt) + "</p>";
   html += HeaderTable(def, header);
   body.First();
-  if (body.Eof()) html += "<p>Nenhuma proporção cadastrada.</p>";
+  if (body.Eof()) html += "<p>" + HtmlEscape(def.emptyText) + "</p>";
   while (!body.Eof()) html += GroupBlock(def, body);
   return html + "</body></html>";
 }

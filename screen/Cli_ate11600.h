@@ -285,10 +285,13 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // --- planning tools (tools_menu.cpp) ---------------------------------------
   // The "Ferramentas" group; its items are disabled while a range or a
   // service is open.
-  toolkit::MenuItem *mnuFerramentas, *mnuCobertura, *mnuQtdePax;
+  toolkit::MenuItem *mnuFerramentas, *mnuCobertura, *mnuQtdePax, *mnuRelCobertura;
   // The header validated as leaving it validates it (its messages, the
   // entry to correct focused, then a silent EAbort), with its leg's seats.
   screen_tools::PlanningContext ToolContext();
+  // The same for branch and airline only (flight, leg and seats left
+  // empty): an airline is required, a flight is not.
+  screen_tools::PlanningContext AirlineToolContext();
   // The grids on that service of the header's context, the range grid
   // focused on the range that ends just before firstPax when there is one.
   void GoToService(const std::string& service, const std::string& serviceClass, const std::string& cycle,

@@ -13,5 +13,7 @@ namespace screen_tools {
 void ShowCoverage(TfrmPropPass& main);
 // What each service of the leg gets for a passenger count typed there.
 void ShowQuantityForPassengers(TfrmPropPass& main);
+// The report screen of the coverage of the header's airline at its branch.
+void ShowCoverageReport(TfrmPropPass& main);
 
 }  // namespace screen_tools

@@ -2,7 +2,9 @@
 // form of its own, reached with the header's flight context.
 
 #include "screen/Cli_ate11600.h"
+#include "framework/Helpers.h"
 #include "screen/CoverageForm.h"
+#include "screen/CoverageReport.h"
 #include "screen/LegSeats.h"
 #include "screen/QuantityForm.h"
 #include "screen/ToolForms.h"
@@ -54,6 +56,8 @@ void TfrmPropPass::BuildToolsMenu() {
   mnuCobertura->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowCoverage(*this); };
   mnuQtdePax = item("mnuQtdePax", "&Quantidade por passageiros…", 'Q');
   mnuQtdePax->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowQuantityForPassengers(*this); };
+  mnuRelCobertura = item("mnuRelCobertura", "&Relatório de cobertura da companhia…", 'R');
+  mnuRelCobertura->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowCoverageReport(*this); };
   for (toolkit::DataSource* source : {dtsPadrao, dtsQtdePropServico}) {
     toolsLinks_.push_back(std::make_unique<EditingFollower>([this] { EnableTools(); }));
     toolsLinks_.back()->SetDataSource(source);
@@ -82,6 +86,17 @@ screen_tools::PlanningContext TfrmPropPass::ToolContext() {
   context.flight = cdsCompanhiaNRVOO->AsString();
   context.legText = SelecionaTrecho(cbbTrecho->ItemIndex(), "DES");
   context.seats = screen_tools::EquipmentSeats(cdsCompanhiaCDEQUIP->AsString());
+  return context;
+}
+
+screen_tools::PlanningContext TfrmPropPass::AirlineToolContext() {
+  Vd_Filial(true);
+  if (framework::EmptyString(medSgCia->Text())) RefuseEntry(*medSgCia, "Cia_Obr");
+  Vd_Companhia(false, "CIA");
+  screen_tools::PlanningContext context;
+  context.branch = qryFilialCDFILIAL->AsString();
+  context.airline = cdsCompanhiaCDCIA->AsString();
+  context.airlineShort = cdsCompanhiaSGCIA->AsString();
   return context;
 }
 
@@ -142,6 +157,13 @@ void ShowQuantityForPassengers(TfrmPropPass& main) {
   form->Start(context, [&net, context](const std::string& passengers) {
     return server::GetQtdeParaPax(net, context.branch, context.airline, context.flight, context.leg, passengers);
   });
+  form->ShowModal();
+}
+
+void ShowCoverageReport(TfrmPropPass& main) {
+  const PlanningContext context = main.AirlineToolContext();
+  ModalTool<TfrmRelCobertura> form;
+  form->SetAirline(context.branch, context.airline);
   form->ShowModal();
 }
 

@@ -1,6 +1,10 @@
 // The planning reads other programs call: holes in a leg's ranges, and what
 // each service gives for a passenger count; on SQLite and PostgreSQL.
 
+#include <algorithm>
+#include <fstream>
+
+#include "appserver/db/Soci.h"
 #include "method_test_base.h"
 
 namespace appserver_test {
@@ -73,6 +77,54 @@ TEST_P(PlanningTest, QuantityForAPassengerCountPerServiceAndCountsOutsideAreRefu
     const Answer a = Call("GetQtdeParaPax", {"0001", "0101", "1234", "01", bad});
     EXPECT_EQ(a.code, rpc::kInvalidParams) << bad;
     EXPECT_NE(a.message.find("from 1 to 9999"), std::string::npos) << a.message;
+  }
+}
+
+// A column of a soci row as text, whatever type the back end gives it.
+std::string Cell(const soci::row& row, std::size_t i) {
+  if (row.get_indicator(i) == soci::i_null) return "-";
+  switch (row.get_properties(i).get_data_type()) {
+    case soci::dt_string: return row.get<std::string>(i);
+    case soci::dt_double: return std::to_string(static_cast<long long>(row.get<double>(i)));
+    case soci::dt_integer: return std::to_string(row.get<int>(i));
+    case soci::dt_long_long: return std::to_string(row.get<long long>(i));
+    default: return "?";
+  }
+}
+
+// SQLite may hand a computed bound back as the text "21.0".
+std::string Whole(const std::string& number) { return std::to_string(std::stoll(number)); }
+
+// The printed report of an airline's holes runs its own query on the
+// general database; it must find exactly the holes the method finds, leg
+// by leg, on either back end.
+TEST_P(PlanningTest, TheAirlineReportFindsTheHolesTheMethodFinds) {
+  std::ifstream file(std::string(ATE_REPORTS_DIR) + "/Ate116Cob.json");
+  ASSERT_TRUE(file) << "no coverage report definition";
+  std::string sql;
+  const json definition = json::parse(file);
+  for (const json& line : definition["body"]["sql"]) sql += line.get<std::string>() + "\n";
+  // The parameters as the report binds them, written in.
+  for (const auto& [name, value] : {std::pair<std::string, std::string>{":P_CDFILIAL", "'0001'"}, {":CDCIA", "'0101'"}})
+    sql.replace(sql.find(name), name.size(), value);
+  db_->Side() << "INSERT INTO PROPSERVICO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, CDSERVICO, QTPAXDE, QTPAXATE, CDCLASSE, "
+                 "CDCICLO, QTSERVICO) VALUES ('0001', '0101', '1234', '02', 'S1', 5, 10, '0001', '0001', 1), "
+                 "('0001', '0101', '1234', '02', 'S1', 8, 30, '0001', '0001', 1), "
+                 "('0001', '0101', '1234', '02', 'S1', 40, 60, '0001', '0001', 1)";
+  for (const char* seats : {"NULL", "186", "30", "9"}) {
+    db_->Side() << "UPDATE EQUIPAMENTO SET QTASSENTOS = " << seats;
+    std::vector<std::string> method, report;
+    for (const char* leg : {"01", "02"})
+      for (const json& r : Rows(Call("GetCoberturaProp", {"0001", "0101", "1234", leg}), kCobertura))
+        method.push_back(std::string("1234/") + leg + " " + r[3].get<std::string>() + " " + Number(r[5]) + "-" +
+                         Number(r[6]));
+    soci::rowset<soci::row> rows = db_->Side().prepare << sql;
+    for (const soci::row& r : rows)
+      report.push_back(Cell(r, 0) + " " + Cell(r, 5) + " " + Whole(Cell(r, 9)) + "-" + Whole(Cell(r, 10)));
+    std::sort(method.begin(), method.end());
+    std::sort(report.begin(), report.end());
+    EXPECT_EQ(report, method) << "seats " << seats;
+    EXPECT_FALSE(method.empty()) << "seats " << seats;
   }
 }
 
