@@ -5,6 +5,7 @@ namespace screen_tools {
 TfrmRelCobertura::TfrmRelCobertura(toolkit::Component* owner) : TfrmDadosGerRel(owner) {
   SetName("frmRelCobertura");
   SetCaption("Cobertura das Proporções por Passageiro");
+  SetWidth(440);  // the caption is longer than the base screen's
   lblCodTela->SetCaption("ATE11602");
   lblCodRel->SetCaption("Ate116Cob");
   rpddPadrao->BeforeGetQueryParams = [this](framework::TReportDesignerDialog& s, framework::TReportParams& p,
