@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "appserver/CopyRanges.h"
 #include "appserver/PlanningMethods.h"
 #include "appserver/ReadMethods.h"
 #include "appserver/SaveChanges.h"
@@ -56,9 +57,13 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, Database& db) {
     const Read read = entry.second;
     dispatcher.Add(name, Logged(name, [&db, read](const rpc::Request& r, rpc::Session&) { return read(db, r); }));
   }
-  // Both write, so both may wait for a lock: on the slow lane.
+  // These write, so they may wait for a lock: on the slow lane.
   dispatcher.Add("SetQtdePropServico", Logged("SetQtdePropServico", [&db](const rpc::Request& r, rpc::Session& s) {
                    return SetQtdePropServico(db, r, s);
+                 }),
+                 rpc::Dispatcher::Lane::Slow);
+  dispatcher.Add("CopiaPropServico", Logged("CopiaPropServico", [&db](const rpc::Request& r, rpc::Session& s) {
+                   return CopiaPropServico(db, r, s);
                  }),
                  rpc::Dispatcher::Lane::Slow);
   dispatcher.Add("GetSituacaoGravacao", Logged("GetSituacaoGravacao", [&db](const rpc::Request& r, rpc::Session&) {

@@ -478,6 +478,12 @@ void Save(Database& db, const std::vector<PropChange>& changes, const SaveIdenti
 
 }  // namespace
 
+void StoreChanges(Database& db, const rpc::Request& request, const std::vector<PropChange>& changes,
+                  const std::string& user) {
+  RefuseWhenQueuedTooLong(db, request);
+  Save(db, changes, nullptr, user);
+}
+
 rpc::Reply SetQtdePropServico(Database& db, const rpc::Request& request, const rpc::Session& session) {
   rpc::ExpectParamCount(request, 1, 3);
   const std::vector<PropChange> changes = ReadChanges(rpc::ObjectParam(request, 0));

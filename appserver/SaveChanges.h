@@ -34,11 +34,18 @@
 // rolled back and refused with kSaveTooLate. Without them the save is as
 // it always was.
 
+#include "appserver/ChangeRecords.h"
 #include "appserver/Database.h"
 #include "rpc/Dispatcher.h"
 
 namespace appserver {
 
 rpc::Reply SetQtdePropServico(Database& db, const rpc::Request& request, const rpc::Session& session);
+
+// Stores changes built by another method exactly as a change log without
+// an identity is stored (the checks, the log rows for user, the
+// transaction, the retry on a dead session), throwing as the save does.
+void StoreChanges(Database& db, const rpc::Request& request, const std::vector<PropChange>& changes,
+                  const std::string& user);
 
 }  // namespace appserver
