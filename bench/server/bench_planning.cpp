@@ -1,7 +1,9 @@
 // bench_planning: GetCoberturaProp and GetQtdeParaPax at the server (the
 // dispatcher in-process, no socket) on a leg of 40 services with 10 ranges
 // each, in a temporary SQLite file. Prints the median and 99th percentile
-// of each, in microseconds.
+// of each, in microseconds. Then CopiaPropServico applied: a leg of 40
+// services of 10 ranges copied to 100 legs, first onto empty legs, then
+// replacing what the first copy stored; each in milliseconds.
 //
 //   bench_planning [--iterations N]
 
@@ -25,6 +27,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr int kCopyTargets = 100;
+
 // One leg, 40 services of 10 ranges each: 1-10, 11-20, ... 91-100, with a
 // hole at 41-50 in every other service; 120 seats.
 std::string LegSql() {
@@ -33,19 +37,42 @@ std::string LegSql() {
       "INSERT INTO COMPANHIA VALUES ('0101', 'ASUL', 'Azul Sul');"
       "INSERT INTO EQUIPAMENTO (CDEQUIP, SGEQUIP, QTASSENTOS) VALUES ('0001', 'JT-120', 120);"
       "INSERT INTO VOO VALUES ('0001', '0101', '1110');"
-      "INSERT INTO TRECHO VALUES ('0001', '0101', '1110', '01', 'GRU-GIG', 'GRU', 'GIG', '0001', 'PT-AAA');";
+      "INSERT INTO TRECHO VALUES ('0001', '0101', '1110', '01', 'GRU-GIG', 'GRU', 'GIG', '0001', 'PT-AAA');"
+      "INSERT INTO TRECHO VALUES ('0001', '0101', '1110', '02', 'GIG-SSA', 'GIG', 'SSA', '0001', 'PT-AAA');";
   for (int s = 0; s < 40; ++s) {
     const std::string code = "S" + std::to_string(100 + s);
-    sql += "INSERT INTO PRODUTO (CDCIA, CDPRODUTO, NMPRODUTO, CDARVPROD, CDNVPRODUTO) VALUES ('0101', '" + code +
-           "', 'Serviço " + code + "', '01.01." + std::to_string(100 + s) + "', 3);";
+    sql += "INSERT INTO PRODUTO (CDCIA, CDPRODUTO, NMPRODUTO, CDARVPROD, CDNVPRODUTO, IDPRODCOMISS) VALUES ('0101', '" +
+           code + "', 'Serviço " + code + "', '01.01." + std::to_string(100 + s) + "', 3, '1');";
     for (int r = 0; r < 10; ++r) {
-      if (s % 2 == 1 && r == 4) continue;
-      sql += "INSERT INTO PROPSERVICO VALUES ('0001', '0101', '1110', '01', '" + code + "', " +
-             std::to_string(r * 10 + 1) + ", " + std::to_string(r * 10 + 10) + ", NULL, NULL, " +
-             std::to_string(r + 1) + ");";
+      const std::string range = "'" + code + "', " + std::to_string(r * 10 + 1) + ", " + std::to_string(r * 10 + 10) +
+                                ", NULL, NULL, " + std::to_string(r + 1) + ");";
+      // Leg 02, the copy's source, has every range.
+      sql += "INSERT INTO PROPSERVICO VALUES ('0001', '0101', '1110', '02', " + range;
+      if (s % 2 == 0 || r != 4) sql += "INSERT INTO PROPSERVICO VALUES ('0001', '0101', '1110', '01', " + range;
     }
   }
+  for (int f = 0; f < kCopyTargets; ++f) {
+    const std::string flight = std::to_string(2000 + f);
+    sql += "INSERT INTO VOO VALUES ('0001', '0101', '" + flight + "');";
+    sql += "INSERT INTO TRECHO VALUES ('0001', '0101', '" + flight + "', '01', 'GRU-GIG', 'GRU', 'GIG', '0001', 'PT-B');";
+  }
   return sql;
+}
+
+// Copies leg 1110/02 onto the 100 target legs; the milliseconds it took.
+double CopyOnce(const rpc::Dispatcher& d, rpc::Session& session) {
+  std::string targets;
+  for (int f = 0; f < kCopyTargets; ++f) targets += (f ? ";" : "") + std::to_string(2000 + f) + "/01";
+  const std::string request = R"({"jsonrpc":"2.0","id":4,"method":"CopiaPropServico","params":["0001","0101","1110","02",")" +
+                              targets + R"(","","substituir","N"]})";
+  const auto start = Clock::now();
+  const rpc::Dispatcher::Outcome out = d.HandleNow(request, session);
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  if (out.response.find("\"error\"") != std::string::npos) {
+    std::fprintf(stderr, "bench_planning: the copy failed: %s\n", out.response.c_str());
+    std::exit(1);
+  }
+  return ms;
 }
 
 void Measure(const char* name, std::size_t n, const rpc::Dispatcher& d, rpc::Session& session,
@@ -94,6 +121,11 @@ int main(int argc, char** argv) {
             R"({"jsonrpc":"2.0","id":2,"method":"GetCoberturaProp","params":["0001","ASUL","1110","01"]})");
     Measure("GetQtdeParaPax, 40 services x 10 ranges", iterations, dispatcher, session,
             R"({"jsonrpc":"2.0","id":3,"method":"GetQtdeParaPax","params":["0001","ASUL","1110","01","45"]})");
+    const double onto = CopyOnce(dispatcher, session);
+    const double replacing = CopyOnce(dispatcher, session);
+    std::printf("CopiaPropServico, 40 services x 10 ranges to %d legs, applied: onto empty legs %.0f ms, "
+                "replacing %.0f ms\n",
+                kCopyTargets, onto, replacing);
   }
   std::filesystem::remove_all(dir);
   return 0;
