@@ -1,6 +1,8 @@
 #include "appserver/CopyRanges.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -58,6 +60,7 @@ struct Copy {
   std::vector<Leg> targets;
   std::string service;  // empty: every service
   bool replace = false, preview = true;
+  std::string seen;  // the state token of the preview the apply follows, if any
 };
 
 [[noreturn]] void BadArgument(int position, const std::string& what) {
@@ -89,7 +92,7 @@ std::vector<Leg> ReadTargets(const std::string& text) {
 }
 
 Copy ReadCopy(const rpc::Request& request) {
-  rpc::ExpectParamCount(request, 8, 8);
+  rpc::ExpectParamCount(request, 8, 9);
   Copy copy;
   copy.branch = rpc::StringParam(request, 0);
   copy.airline = rpc::StringParam(request, 1);
@@ -102,6 +105,7 @@ Copy ReadCopy(const rpc::Request& request) {
   const std::string& preview = rpc::StringParam(request, 7);
   if (preview != "S" && preview != "N") BadArgument(8, "(preview) must be \"S\" or \"N\"");
   copy.preview = preview == "S";
+  if (request.params.size() == 9) copy.seen = rpc::StringParam(request, 8);
   if (std::find(copy.targets.begin(), copy.targets.end(), copy.source) != copy.targets.end())
     throw rpc::RpcError(rpc::kInvalidParams, "O trecho de origem (vôo " + copy.source.flight + ", trecho " +
                                                  copy.source.leg + ") não pode ser destino da própria cópia.");
@@ -191,7 +195,7 @@ const std::vector<packet::FieldDef>& AnswerFields() {
       {"CDSERVICO", packet::FieldType::String, 10}, {"CDARVPROD", packet::FieldType::String, 20},
       {"NMPRODUTO", packet::FieldType::String, 50}, {"QTINCLUIR", packet::FieldType::Float, 0},
       {"QTREMOVER", packet::FieldType::Float, 0},   {"IDRECUSA", packet::FieldType::String, 1},
-      {"DSMOTIVO", packet::FieldType::String, 200}};
+      {"DSMOTIVO", packet::FieldType::String, 200}, {"IDESTADO", packet::FieldType::String, 16}};
   return f;
 }
 
@@ -205,7 +209,8 @@ void Refuse(Result& result, const Leg& leg, const std::string& service, const Ra
   if (result.firstRefusal.empty())
     result.firstRefusal = why + " (vôo " + leg.flight + ", trecho " + leg.leg + ")";
   result.rows.push_back({leg.flight, leg.leg, service, product ? product->tree : std::string(),
-                         product ? product->name : std::string(), 0.0, 0.0, std::string("S"), std::move(why)});
+                         product ? product->name : std::string(), 0.0, 0.0, std::string("S"), std::move(why),
+                         std::string()});
 }
 
 Result Build(const Copy& copy, const std::map<std::string, std::vector<Range>>& source,
@@ -227,7 +232,8 @@ Result Build(const Copy& copy, const std::map<std::string, std::vector<Range>>& 
       }
       const double removed = out.removed ? static_cast<double>(out.removed->size()) : 0.0;
       result.rows.push_back({t.leg.flight, t.leg.leg, service, ranges.front().tree, ranges.front().name,
-                             static_cast<double>(out.inserts.size()), removed, std::string("N"), std::string()});
+                             static_cast<double>(out.inserts.size()), removed, std::string("N"), std::string(),
+                             std::string()});
       if (out.removed)
         for (const Range& r : *out.removed) result.changes.push_back({packet::ChangeOp::Delete, r.row, {}});
       for (const PropRow& row : out.inserts) inserts.push_back({packet::ChangeOp::Insert, {}, row});
@@ -236,6 +242,33 @@ Result Build(const Copy& copy, const std::map<std::string, std::vector<Range>>& 
   // Every removal first: a new range may take the bounds of one removed.
   result.changes.insert(result.changes.end(), inserts.begin(), inserts.end());
   return result;
+}
+
+// FNV-1a over every value the copy depends on: the source's ranges and the
+// targets' ranges of the services copied, so that an apply can tell whether
+// anything changed since its preview. The same on every server.
+std::string StateToken(const std::map<std::string, std::vector<Range>>& source, const std::vector<Target>& targets) {
+  std::uint64_t hash = 14695981039346656037ull;
+  auto add = [&hash](const std::string& text) {
+    for (unsigned char c : text + '\x1f') hash = (hash ^ c) * 1099511628211ull;
+  };
+  auto addRange = [&](const PropRow& r) {
+    for (const std::string& t : {r.voo, r.trecho, r.servico, NumberText(*r.de), NumberText(*r.ate),
+                                 r.classe.value_or("-"), r.ciclo.value_or("-"),
+                                 r.qtservico ? NumberText(*r.qtservico) : std::string("-")})
+      add(t);
+  };
+  for (const auto& [service, ranges] : source)
+    for (const Range& r : ranges) addRange(r.row);
+  for (const Target& t : targets) {
+    add(t.leg.flight + "/" + t.leg.leg + (t.exists ? "" : "!"));
+    for (const auto& [service, ranges] : t.ranges)
+      if (source.count(service))
+        for (const Range& r : ranges) addRange(r.row);
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
 }
 
 }  // namespace
@@ -263,6 +296,11 @@ rpc::Reply CopiaPropServico(Database& db, const rpc::Request& request, const rpc
                                                 : "O trecho de origem não tem proporções do serviço " +
                                                       copy.service + " para copiar.");
   Result result = Build(copy, source, targets);
+  const std::string state = StateToken(source, targets);
+  for (packet::Row& row : result.rows) row.back() = state;
+  if (!copy.preview && !copy.seen.empty() && copy.seen != state)
+    throw rpc::RpcError(rpc::kConflict, "As proporções da origem ou de um destino foram alteradas por outro usuário "
+                                        "depois da prévia. Refaça a prévia e aplique de novo.");
   if (!copy.preview) {
     if (!result.firstRefusal.empty())
       throw rpc::RpcError(rpc::kRuleViolated, "Cópia não aplicada: " + result.firstRefusal + ".");

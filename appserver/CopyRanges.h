@@ -1,6 +1,6 @@
 #pragma once
 // CopiaPropServico(CDFILIAL, CDCIA, NRVOO, CDTRECHO, DESTINOS, CDSERVICO,
-// MODO, PREVIA): copies the ranges of one leg (the source; the airline is
+// MODO, PREVIA[, IDESTADO]): copies the ranges of one leg (the source; the airline is
 // its code or short code) to other legs of the same branch and airline.
 //
 // - DESTINOS: the target legs as "NRVOO/CDTRECHO" separated by ";", at most
@@ -15,12 +15,16 @@
 //   conflict) and a PROPSERVICO_LOG row per change naming the user. A copy
 //   with any refusal stores nothing and fails with kRuleViolated naming
 //   the first.
+// - IDESTADO (optional, with PREVIA "N"): the token a preview answered; when
+//   the source's or a target's ranges of the services copied changed since
+//   then, the apply stores nothing and fails with kConflict.
 //
 // The answer, preview or applied: one row per target and service, in the
 // order of the targets given, with NRVOO, CDTRECHO, CDSERVICO, CDARVPROD,
 // NMPRODUTO, QTINCLUIR (ranges stored on the target), QTREMOVER (target
 // ranges removed), IDRECUSA ("S" refused, "N" not) and DSMOTIVO (why, in
-// Portuguese). A target leg that does not exist gets one refused row with
+// Portuguese) and IDESTADO (the state token, the same in every row). A
+// target leg that does not exist gets one refused row with
 // an empty service. Bad arguments are kInvalidParams; an unknown airline
 // or source leg kUnknownReference; a source without ranges to copy
 // kRuleViolated.

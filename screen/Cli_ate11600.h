@@ -285,7 +285,7 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // --- planning tools (tools_menu.cpp) ---------------------------------------
   // The "Ferramentas" group; its items are disabled while a range or a
   // service is open.
-  toolkit::MenuItem *mnuFerramentas, *mnuCobertura, *mnuQtdePax, *mnuRelCobertura;
+  toolkit::MenuItem *mnuFerramentas, *mnuCobertura, *mnuQtdePax, *mnuCopiar, *mnuRelCobertura;
   // The header validated as leaving it validates it (its messages, the
   // entry to correct focused, then a silent EAbort), with its leg's seats.
   screen_tools::PlanningContext ToolContext();
@@ -296,6 +296,9 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // focused on the range that ends just before firstPax when there is one.
   void GoToService(const std::string& service, const std::string& serviceClass, const std::string& cycle,
                    int firstPax);
+  // After a copy onto targets ("NRVOO/CDTRECHO;..."): the lists read again
+  // when a leg of the flight on screen was among them.
+  void CopyApplied(const std::string& targets);
 
  private:
   void BuildHeader();

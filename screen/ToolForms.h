@@ -13,6 +13,9 @@ namespace screen_tools {
 void ShowCoverage(TfrmPropPass& main);
 // What each service of the leg gets for a passenger count typed there.
 void ShowQuantityForPassengers(TfrmPropPass& main);
+// The leg's ranges copied to other legs of the airline; the main screen
+// reads its lists again when the copy reached its flight.
+void ShowCopy(TfrmPropPass& main);
 // The report screen of the coverage of the header's airline at its branch.
 void ShowCoverageReport(TfrmPropPass& main);
 

@@ -1,14 +1,17 @@
 // The "Ferramentas" group of the main screen: the planning tools, each a
 // form of its own, reached with the header's flight context.
+#include <sstream>
 
-#include "screen/Cli_ate11600.h"
 #include "framework/Helpers.h"
+#include "screen/Cli_ate11600.h"
+#include "screen/CopyForm.h"
 #include "screen/CoverageForm.h"
 #include "screen/CoverageReport.h"
 #include "screen/LegSeats.h"
 #include "screen/QuantityForm.h"
 #include "screen/ToolForms.h"
 #include "server/PlanningCalls.h"
+#include "server/ServerMethods.h"
 #include "toolkit/controls/Application.h"
 #include "toolkit/data/DataSource.h"
 
@@ -43,12 +46,12 @@ void TfrmPropPass::BuildToolsMenu() {
   mnuFerramentas->SetName("mnuFerramentas");
   mnuFerramentas->SetCaption("&Ferramentas");
   mnuPrincipal->Add(mnuFerramentas);
-  auto item = [this](const char* name, const char* caption, char letter) {
+  auto item = [this](const char* name, const char* caption, char letter, bool shift = false) {
     auto* i = new toolkit::MenuItem(this);
     i->SetName(name);
     i->SetCaption(caption);
-    i->SetShortCut(static_cast<toolkit::Word>(letter), toolkit::ssCtrl);
-    i->SetKeyHint(std::string("Ctrl+") + letter);
+    i->SetShortCut(static_cast<toolkit::Word>(letter), toolkit::ssCtrl | (shift ? toolkit::ssShift : 0));
+    i->SetKeyHint(std::string(shift ? "Ctrl+Shift+" : "Ctrl+") + letter);
     mnuFerramentas->Add(i);
     return i;
   };
@@ -56,6 +59,8 @@ void TfrmPropPass::BuildToolsMenu() {
   mnuCobertura->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowCoverage(*this); };
   mnuQtdePax = item("mnuQtdePax", "&Quantidade por passageiros…", 'Q');
   mnuQtdePax->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowQuantityForPassengers(*this); };
+  mnuCopiar = item("mnuCopiar", "Co&piar proporções…", 'C', true);
+  mnuCopiar->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowCopy(*this); };
   mnuRelCobertura = item("mnuRelCobertura", "&Relatório de cobertura da companhia…", 'R');
   mnuRelCobertura->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowCoverageReport(*this); };
   for (toolkit::DataSource* source : {dtsPadrao, dtsQtdePropServico}) {
@@ -98,6 +103,17 @@ screen_tools::PlanningContext TfrmPropPass::AirlineToolContext() {
   context.airline = cdsCompanhiaCDCIA->AsString();
   context.airlineShort = cdsCompanhiaSGCIA->AsString();
   return context;
+}
+
+void TfrmPropPass::CopyApplied(const std::string& targets) {
+  if (gridsContext_ != HeaderContext() || cdsPropServico->State() != toolkit::DataSetState::dsBrowse) return;
+  // Another leg of the flight on screen may have been a target: the lists
+  // are read again, on the same service, so none is left out of date.
+  bool reached = false;
+  std::istringstream list(targets);
+  for (std::string target; std::getline(list, target, ';');)
+    reached = reached || target.substr(0, target.find('/')) == medNrVoo->Text();
+  if (reached) ReloadAndReturn(CurrentServiceKey());
 }
 
 void TfrmPropPass::GoToService(const std::string& service, const std::string& serviceClass, const std::string& cycle,
@@ -165,6 +181,60 @@ void ShowCoverageReport(TfrmPropPass& main) {
   ModalTool<TfrmRelCobertura> form;
   form->SetAirline(context.branch, context.airline);
   form->ShowModal();
+}
+
+namespace {
+
+std::vector<LegChoice> AirlineLegs(TfrmPropPass& main, const PlanningContext& context) {
+  std::string allFlights = "T", allLegs = "T";
+  toolkit::ClientDataSet rows;
+  rows.SetData(framework::CheckResultServ(server::GetCompanhia(*main.netPropPass, context.airlineShort, "",
+                                                               context.branch, "", allFlights, "", allLegs),
+                                          true, 0));
+  std::vector<LegChoice> legs;
+  for (rows.First(); !rows.Eof(); rows.Next())
+    legs.push_back({rows.FieldByName("NRVOO").AsString(), rows.FieldByName("CDTRECHO").AsString(),
+                    rows.FieldByName("DSTRECHO").AsString(), rows.FieldByName("SGEQUIP").AsString()});
+  return legs;
+}
+
+// The source's services, once each whatever its classes and cycles.
+std::vector<ServiceChoice> LegServices(TfrmPropPass& main, const PlanningContext& context) {
+  toolkit::ClientDataSet rows;
+  rows.SetData(framework::CheckResultServ(
+      server::GetQtdeParaPax(*main.netPropPass, context.branch, context.airline, context.flight, context.leg, "1"),
+      true, 0));
+  std::vector<ServiceChoice> services;
+  for (rows.First(); !rows.Eof(); rows.Next()) {
+    const std::string code = rows.FieldByName("CDSERVICO").AsString();
+    if (!services.empty() && services.back().code == code) continue;
+    services.push_back({code, rows.FieldByName("CDARVPROD").AsString() + "  " + rows.FieldByName("NMPRODUTO").AsString()});
+  }
+  return services;
+}
+
+}  // namespace
+
+void ShowCopy(TfrmPropPass& main) {
+  const PlanningContext context = main.ToolContext();
+  std::vector<LegChoice> legs = AirlineLegs(main, context);
+  std::vector<ServiceChoice> services = LegServices(main, context);
+  if (services.empty())
+    framework::MensErro("O trecho " + context.flight + "/" + context.leg + " não tem proporções para copiar.");
+  std::string applied;
+  {
+    ModalTool<TfrmCopiaProp> form;
+    framework::TNetConnection& net = *main.netPropPass;
+    form->Start(context, std::move(legs), std::move(services),
+                [&net, context](const std::string& targets, const std::string& service, const std::string& mode,
+                                bool preview, const std::string& state) {
+                  return server::CopiaPropServico(net, context.branch, context.airline, context.flight, context.leg,
+                                                  targets, service, mode, preview, state);
+                });
+    form->ShowModal();
+    applied = form->Applied();
+  }
+  if (!applied.empty()) main.CopyApplied(applied);
 }
 
 }  // namespace screen_tools

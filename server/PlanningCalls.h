@@ -19,4 +19,14 @@ framework::ServerAnswer GetQtdeParaPax(framework::TNetConnection& net, const std
                                        const std::string& airline, const std::string& flight, const std::string& leg,
                                        const std::string& passengers);
 
+// The source leg's ranges (of one service, or "" for all) copied to the
+// target legs ("NRVOO/CDTRECHO" separated by ";"), mode "substituir" or
+// "acrescentar"; preview true stores nothing. An apply given the state
+// token of its preview is refused when the ranges changed since.
+framework::ServerAnswer CopiaPropServico(framework::TNetConnection& net, const std::string& branch,
+                                         const std::string& airline, const std::string& flight,
+                                         const std::string& leg, const std::string& targets,
+                                         const std::string& service, const std::string& mode, bool preview,
+                                         const std::string& previewState = "");
+
 }  // namespace server

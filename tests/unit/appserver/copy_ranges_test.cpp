@@ -12,7 +12,8 @@ packet::FieldDef Number(const char* name) { return {name, packet::FieldType::Flo
 
 const std::vector<packet::FieldDef> kCopy{Text("NRVOO", 5),      Text("CDTRECHO", 4),   Text("CDSERVICO", 10),
                                           Text("CDARVPROD", 20), Text("NMPRODUTO", 50), Number("QTINCLUIR"),
-                                          Number("QTREMOVER"),   Text("IDRECUSA", 1),   Text("DSMOTIVO", 200)};
+                                          Number("QTREMOVER"),   Text("IDRECUSA", 1),   Text("DSMOTIVO", 200),
+                                          Text("IDESTADO", 16)};
 
 // "0500/01 S1 +3 -1" per row, "... recusado: why" for a refusal.
 std::vector<std::string> Outcomes(const Answer& a) {
@@ -58,8 +59,22 @@ TEST_P(CopyTest, PreviewThenAnOverlapRefusesTheWholeCopyThenReplaceStoresIt) {
   EXPECT_EQ(Ranges("0500/01"), 1);
   EXPECT_EQ(LogRows(), 0);
 
+  // Replace, after a preview; another station changes the target's S1
+  // in between: the apply that follows the preview stores nothing.
+  const json both = "1234/02;0500/01";
+  const Answer seen = Call("CopiaPropServico", {"0001", "0101", "1234", "01", both, "", "substituir", "S"});
+  const json state = Rows(seen, kCopy)[0][9];
+  db_->Side() << "UPDATE PROPSERVICO SET QTSERVICO = 8 WHERE NRVOO = '0500'";
+  const Answer stale = Call("CopiaPropServico", {"0001", "0101", "1234", "01", both, "", "substituir", "N", state});
+  EXPECT_EQ(stale.code, rpc::kConflict) << stale.message;
+  EXPECT_EQ(Ranges("1234/02"), 0);
+  EXPECT_EQ(LogRows(), 0);
+
   // Replace: the target's S1 goes, the source's ranges come, each logged.
-  const Answer applied = Call("CopiaPropServico", {"0001", "0101", "1234", "01", "1234/02;0500/01", "", "substituir", "N"});
+  const Answer fresh = Call("CopiaPropServico", {"0001", "0101", "1234", "01", both, "", "substituir", "S"});
+  EXPECT_NE(Rows(fresh, kCopy)[0][9], state);
+  const Answer applied =
+      Call("CopiaPropServico", {"0001", "0101", "1234", "01", both, "", "substituir", "N", Rows(fresh, kCopy)[0][9]});
   ASSERT_TRUE(applied.ok) << applied.message;
   EXPECT_EQ(Outcomes(applied)[4], "0500/01 S1 +3 -1");
   EXPECT_EQ(Ranges("1234/02"), 8);
