@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QDialogButtonBox>
 #include <QTextBrowser>
 #include <QMessageBox>
@@ -78,6 +79,19 @@ void QtDialogs::ShowInformation(std::string_view text) {
 bool QtDialogs::Confirm(std::string_view text) {
   HideWait();
   return ConfirmBox(text, parent_)->exec() == QMessageBox::Yes;
+}
+
+std::string QtDialogs::ChooseFile(toolkit::FileAction action, std::string_view title, std::string_view suggested,
+                                  std::string_view filter) {
+  HideWait();
+  const QFileDialog::Options options = QFileDialog::DontUseNativeDialog;
+  const QString path =
+      action == toolkit::FileAction::Save
+          ? QFileDialog::getSaveFileName(parent_, FromUtf8(title), FromUtf8(suggested), FromUtf8(filter), nullptr,
+                                         options)
+          : QFileDialog::getOpenFileName(parent_, FromUtf8(title), FromUtf8(suggested), FromUtf8(filter), nullptr,
+                                         options);
+  return path.toStdString();
 }
 
 void QtDialogs::ShowHelp(std::string_view title, std::string_view html) {

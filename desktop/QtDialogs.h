@@ -63,6 +63,9 @@ class QtDialogs : public toolkit::DialogService {
   int RunModal(toolkit::Form& form) override;
   void ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction action) override;
   void ShowHelp(std::string_view title, std::string_view html) override;
+  // Qt's own file dialog (the same on every desktop, in Portuguese).
+  std::string ChooseFile(toolkit::FileAction action, std::string_view title, std::string_view suggested,
+                         std::string_view filter) override;
 
   // The boxes the messages and confirmations run, not yet shown.
   static std::unique_ptr<QMessageBox> ErrorBox(std::string_view text, QWidget* parent);

@@ -44,6 +44,14 @@ bool ScenarioDialogs::PickRow(std::string_view title, toolkit::DataSet& dataset,
   return true;
 }
 
+std::string ScenarioDialogs::ChooseFile(toolkit::FileAction, std::string_view title, std::string_view,
+                                        std::string_view) {
+  if (files_.empty()) Fail("file dialog without a queued file: " + Quote(std::string(title)));
+  std::string path = std::move(files_.front());
+  files_.pop_front();
+  return path;
+}
+
 void ScenarioDialogs::ShowWait(int, std::string_view) { waitShown_ = true; }
 
 void ScenarioDialogs::HideWait() { waitShown_ = false; }

@@ -47,6 +47,9 @@ class ScenarioDialogs : public toolkit::DialogService {
     answers_.push_back({yes, line, std::move(question)});
   }
   void QueuePick(std::optional<int> row, int line) { picks_.push_back({row, line}); }
+  // The path the next file dialog answers ("" for none chosen).
+  void QueueFile(std::string path) { files_.push_back(std::move(path)); }
+  const std::deque<std::string>& Files() const { return files_; }
   const std::deque<QueuedAnswer>& Answers() const { return answers_; }
   const std::deque<QueuedPick>& Picks() const { return picks_; }
 
@@ -73,6 +76,9 @@ class ScenarioDialogs : public toolkit::DialogService {
   int RunModal(toolkit::Form& form) override;
   void ShowReport(const toolkit::ReportDocument& report, toolkit::ReportAction action) override;
   void ShowHelp(std::string_view title, std::string_view html) override;
+  // The queued path; a script failure without one.
+  std::string ChooseFile(toolkit::FileAction action, std::string_view title, std::string_view suggested,
+                         std::string_view filter) override;
   // The rich text of the last help shown, empty when none was.
   const std::string& LastHelp() const { return lastHelp_; }
 
@@ -82,6 +88,7 @@ class ScenarioDialogs : public toolkit::DialogService {
   std::deque<Message> messages_;
   std::deque<QueuedAnswer> answers_;
   std::deque<QueuedPick> picks_;
+  std::deque<std::string> files_;
   std::optional<toolkit::ReportDocument> lastReport_;
   std::string lastHelp_;
   std::filesystem::path pdfDir_, lastPdf_;

@@ -23,6 +23,10 @@ struct ReportDocument {
 
 enum class ReportAction { Preview, Print };
 
+// A file to read from (Open: it must exist) or to write to (Save: an
+// existing one is replaced, after the user agreed).
+enum class FileAction { Open, Save };
+
 class DialogService {
  public:
   virtual ~DialogService() = default;
@@ -55,6 +59,11 @@ class DialogService {
   virtual void ShowReport(const ReportDocument& report, ReportAction action) = 0;
   // Shows a screen's help (rich text) in a window titled title.
   virtual void ShowHelp(std::string_view title, std::string_view html) = 0;
+  // Asks for a file, proposing suggested (a name or a path); filter names
+  // the kind ("Arquivos CSV (*.csv)"). The path chosen, or "" when the
+  // user chose none.
+  virtual std::string ChooseFile(FileAction action, std::string_view title, std::string_view suggested,
+                                 std::string_view filter) = 0;
 };
 
 }  // namespace toolkit

@@ -74,6 +74,15 @@ void RecordingDialogs::ShowReport(const ReportDocument& report, ReportAction) {
   reports_.push_back(report);
 }
 
+std::string RecordingDialogs::ChooseFile(FileAction /*action*/, std::string_view title, std::string_view /*suggested*/,
+                                         std::string_view /*filter*/) {
+  log_.push_back({Kind::File, std::string(title)});
+  if (files_.empty()) throw std::logic_error("File dialog without a queued path: " + std::string(title));
+  std::string path = std::move(files_.front());
+  files_.pop_front();
+  return path;
+}
+
 void RecordingDialogs::ShowHelp(std::string_view title, std::string_view html) {
   log_.push_back({Kind::Help, std::string(title)});
   lastHelp_ = html;

@@ -18,7 +18,7 @@ namespace toolkit {
 
 class RecordingDialogs : public DialogService {
  public:
-  enum class Kind { Error, Information, Confirmation, PickList, Wait, WaitHidden, Modal, Report, Help };
+  enum class Kind { Error, Information, Confirmation, PickList, Wait, WaitHidden, Modal, Report, Help, File };
   struct Entry {
     Kind kind;
     std::string text;  // message, question, pick-list title, wait text, form name, report title
@@ -34,6 +34,9 @@ class RecordingDialogs : public DialogService {
   int RunModal(Form& form) override;
   void ShowReport(const ReportDocument& report, ReportAction action) override;
   void ShowHelp(std::string_view title, std::string_view html) override;
+  // The next queued path ("" for none chosen); std::logic_error without one.
+  std::string ChooseFile(FileAction action, std::string_view title, std::string_view suggested,
+                         std::string_view filter) override;
 
   // Answers for the next confirmations (true: Yes).
   void QueueAnswer(bool yes) { answers_.push_back(yes); }
@@ -41,6 +44,8 @@ class RecordingDialogs : public DialogService {
   void QueuePick(std::optional<int> row) { picks_.push_back(row); }
   // What to do inside the next modal form; it must close the form.
   void QueueModal(std::function<void(Form&)> action) { modals_.push_back(std::move(action)); }
+  // Path for the next file dialog ("" for none chosen).
+  void QueueFile(std::string path) { files_.push_back(std::move(path)); }
 
   const std::vector<Entry>& Log() const { return log_; }
   // Error and information texts, in order.
@@ -62,6 +67,7 @@ class RecordingDialogs : public DialogService {
   std::deque<bool> answers_;
   std::deque<std::optional<int>> picks_;
   std::deque<std::function<void(Form&)>> modals_;
+  std::deque<std::string> files_;
   std::vector<ReportDocument> reports_;
   std::string lastHelp_;
   std::vector<std::vector<std::string>> pickFields_;
