@@ -3,6 +3,7 @@
 // (ATE11600). It keeps, for one flight context (branch, airline, flight,
 // leg), the services of the flight and the passenger ranges of each
 // service, read from and saved to the application server.
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "framework/ServerAnswer.h"
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/Edit.h"
+#include "toolkit/controls/RangeBar.h"
 #include "toolkit/data/ClientDataSet.h"
 
 class TfrmPropPass : public framework::TfrmPadraoGrid {
@@ -33,6 +35,10 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // --- data area -----------------------------------------------------------
   toolkit::Splitter* splQtdePropServico;
   toolkit::DBGrid* dbgQtdePropServico;
+  // The range grid and, under it, the bar picturing its ranges up to the
+  // seats of the header's leg.
+  toolkit::Panel* panQtdePropServico;
+  toolkit::RangeBar* rbrQtdePropServico;
   // --- client datasets and their fields --------------------------------------
   toolkit::ClientDataSet* cdsPropServico;
   toolkit::Field *cdsPropServicoCDARVPROD, *cdsPropServicoCDSERVICO, *cdsPropServicoNMPRODUTO,
@@ -295,6 +301,13 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // The menu's ways to the grids and to the help, with their keys shown,
   // and the help text F1 shows.
   void BuildKeyboardMenu();
+  // The range bar (range_bar.cpp): placed under the range grid, its seats
+  // read again whenever the range list loads for a leg of another equipment.
+  void BuildRangeBar();
+  void FollowLegSeats();
+  std::string HeaderEquipment() const;
+  std::unique_ptr<toolkit::DataLink> rangeBarSeats_;
+  std::optional<std::string> seatsEquipment_;  // whose seats the bar shows
   void BindHandlers();
   void BindDataSetHandlers();
   void ApplyBranchMode(bool bound);
