@@ -393,11 +393,13 @@ INSERT INTO PRODUTO (CDCIA, CDPRODUTO, NMPRODUTO, CDARVPROD, CDNVPRODUTO, IDPROD
 
 -- Passenger ranges already stored. The last tier of a service ends at the
 -- seats of the leg's equipment; single-tier services, and tiers beyond a
--- small plane's seats, stay open up to 9999.
+-- small plane's seats, stay open up to 9999. The first service of flight
+-- 1110 leg 01 leaves 51 to 60 passengers without a range: a hole, as
+-- caterers leave them, for the range bar and the coverage read to show.
 INSERT INTO PROPSERVICO (CDFILIAL, CDCIA, NRVOO, CDTRECHO, CDSERVICO, QTPAXDE, QTPAXATE, CDCLASSE, CDCICLO, QTSERVICO) VALUES
   ('0001', '0101', '1110', '01', '10101001', 1, 20, '0001', '0001', 2),
   ('0001', '0101', '1110', '01', '10101001', 21, 50, '0001', '0001', 4),
-  ('0001', '0101', '1110', '01', '10101001', 51, 220, '0001', '0001', 6),
+  ('0001', '0101', '1110', '01', '10101001', 61, 220, '0001', '0001', 6),
   ('0001', '0101', '1110', '01', '10102003', 1, 9999, '0003', '0001', 1),
   ('0001', '0101', '1124', '01', '10102001', 1, 9999, '0001', '0001', 1),
   ('0001', '0101', '1124', '01', '10103002', 1, 100, '0002', '0003', 1),

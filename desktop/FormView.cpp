@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "desktop/GridView.h"
+#include "desktop/RangeBarView.h"
 #include "desktop/SplitterHandle.h"
 #include "toolkit/controls/Button.h"
 #include "toolkit/controls/ComboBox.h"
@@ -21,12 +22,24 @@
 #include "toolkit/controls/Input.h"
 #include "toolkit/controls/Label.h"
 #include "toolkit/controls/Menu.h"
+#include "toolkit/controls/RangeBar.h"
 
 namespace desktop {
 
 namespace {
 
 constexpr double kMaxScale = 1.6;
+
+// The width a grid keeps whatever the window's: its own on an edge, that of
+// its container when it fills one that sits on a side edge (a grid with
+// something under it); 0 when it grows with the window.
+int FixedWidth(const toolkit::DBGrid& grid) {
+  using toolkit::Align;
+  if (grid.Align() != Align::alClient) return grid.Width();
+  const toolkit::Container* box = grid.Parent();
+  const bool side = box && (box->Align() == Align::alLeft || box->Align() == Align::alRight);
+  return side ? box->Width() : 0;
+}
 
 }  // namespace
 
@@ -87,7 +100,8 @@ double FormView::MeasureScale() const {
 // A grid of fixed width must show every column title whole: the least
 // scale at which its columns, scaled or as wide as their titles, fit.
 double FormView::GridScale(const toolkit::DBGrid& grid) const {
-  if (grid.Align() == toolkit::Align::alClient || grid.Width() <= 0) return 1.0;  // it grows with the window
+  const int width = FixedWidth(grid);
+  if (width <= 0) return 1.0;  // it grows with the window
   const int frame = (grid.Options() & toolkit::dgIndicator ? 14 : 0) + 6;
   double scale = 1.0;
   for (; scale < kMaxScale; scale += 0.02) {
@@ -96,7 +110,7 @@ double FormView::GridScale(const toolkit::DBGrid& grid) const {
       const int title = ColumnTitleWidth(font(), grid.Columns(c).Title());
       total += std::max(static_cast<int>(grid.Columns(c).Width() * scale + 0.5), title);
     }
-    if (total <= grid.Width() * scale) break;
+    if (total <= width * scale) break;
   }
   return scale;
 }
@@ -154,6 +168,7 @@ QWidget* FormView::MakeWidget(toolkit::Control& control, QWidget* parent) {
     return button;
   }
   if (dynamic_cast<toolkit::DBNavigator*>(c)) return MakeNavigator(control, parent);
+  if (auto* bar = dynamic_cast<toolkit::RangeBar*>(c)) return new RangeBarView(*bar, parent);
   if (auto* splitter = dynamic_cast<toolkit::Splitter*>(c)) return new SplitterHandle(*splitter, scaleX_, parent);
   auto* frame = new QFrame(parent);
   if (dynamic_cast<toolkit::Panel*>(c)) frame->setFrameShape(QFrame::StyledPanel);
@@ -213,6 +228,7 @@ void FormView::Forget(toolkit::Control& control) {
     grids_.erase(grid);
   }
   if (auto* handle = qobject_cast<SplitterHandle*>(widget)) handle->Detach();
+  if (auto* bar = qobject_cast<RangeBarView*>(widget)) bar->Detach();
   widgets_.erase(&control);
   controls_.erase(widget);
   widget->disconnect(this);
@@ -224,6 +240,7 @@ void FormView::Forget(toolkit::Control& control) {
 void FormView::DetachAll() {
   for (auto& [grid, view] : grids_) view->Detach();
   for (auto* handle : findChildren<SplitterHandle*>()) handle->Detach();
+  for (auto* bar : findChildren<RangeBarView*>()) bar->Detach();
   grids_.clear();
   widgets_.clear();
   controls_.clear();

@@ -10,6 +10,7 @@
 #include "desktop/AlignLayout.h"
 #include "desktop/FormView.h"
 #include "desktop/GridView.h"
+#include "desktop/RangeBarView.h"
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/Container.h"
 #include "toolkit/controls/DBGrid.h"
@@ -70,6 +71,7 @@ void FormView::SyncAll() {
     SyncText(*c, widget);
     SyncLook(*c, widget);
     if (auto* grid = dynamic_cast<toolkit::DBGrid*>(c)) grids_.at(grid)->ReloadLayout();
+    if (qobject_cast<RangeBarView*>(widget)) widget->update();
   }
   for (auto& [item, action] : actions_) SyncAction(*const_cast<toolkit::MenuItem*>(item));
   LayOutAll();
@@ -100,6 +102,7 @@ void FormView::Sync(toolkit::Control& control, toolkit::Change what) {
       return SyncFocus();
     case Change::WindowState: emit WindowStateChanged(); return;
     case Change::Repaint: update(); return;
+    case Change::Drawing: widget->update(); return;
     case Change::Text:
     case Change::Items:
     case Change::ItemIndex:

@@ -13,6 +13,7 @@
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/DBGrid.h"
 #include "toolkit/controls/Menu.h"
+#include "toolkit/controls/RangeBar.h"
 
 namespace scenario {
 
@@ -140,6 +141,26 @@ void Selected(Context& context, const Command& command) {
        (index >= 0 ? grid.Columns(index).FieldName() : std::string("(none)")));
 }
 
+// The bar itself, or the range bar on the grid's form that shows the
+// grid's dataset.
+const toolkit::RangeBar& BarArg(const Context& context, const std::string& name) {
+  toolkit::Component& target = FindComponent(context, name);
+  if (auto* bar = dynamic_cast<toolkit::RangeBar*>(&target)) return *bar;
+  auto* grid = dynamic_cast<toolkit::DBGrid*>(&target);
+  if (!grid) throw ScriptFailureOfKind(name, "a grid or a range bar");
+  const toolkit::Form* form = grid->ParentForm();
+  for (int i = 0; form && i < form->ComponentCount(); ++i) {
+    auto* bar = dynamic_cast<toolkit::RangeBar*>(form->Components(i));
+    if (bar && grid->DataSet() && bar->DataSet() == grid->DataSet()) return *bar;
+  }
+  Fail("no range bar shows the dataset of " + name);
+}
+
+void Bar(Context& context, const Command& command) {
+  Differ("range bar of " + Name(command), Quote(command.args[1].text),
+         Quote(BarArg(context, Name(command)).SegmentText()));
+}
+
 void Calls(Context& context, const Command& command) {
   Differ("calls of " + Name(command), command.args[1].text, std::to_string(context.calls.Count(Name(command))));
 }
@@ -213,6 +234,7 @@ void AddCheckHandlers(HandlerTable& table) {
                 {"expect rows", Rows},
                 {"expect column", Column},
                 {"expect selected", Selected},
+                {"expect bar", Bar},
                 {"expect calls", Calls},
                 {"expect call", Call},
                 {"expect db", Db},

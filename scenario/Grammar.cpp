@@ -54,6 +54,7 @@ std::vector<VerbRule> Build() {
        {kName, kName, {ArgKind::Choice, {"readonly", "editable"}}, {ArgKind::Choice, {"none", "ellipsis"}}},
        {}, 0, "expect column GRID FIELD readonly|editable none|ellipsis"},
       {"expect selected", {kName, kName}, {}, 0, "expect selected GRID FIELD"},
+      {"expect bar", {kName, kText}, {}, 0, "expect bar GRID|BAR \"1-20:2 21-50:4 51-60:-\""},
       {"expect calls", {kName, kCount}, {}, 0, "expect calls METHOD N"},
       {"expect call", {kName}, kText, 0, "expect call METHOD \"arg\"..."},
       {"expect db", {kText, kText}, {}, 0, "expect db \"SELECT ...\" \"a|b;c|d\""},

@@ -16,6 +16,7 @@
 #include "screen/PlanningContext.h"
 #include "toolkit/controls/ComboBox.h"
 #include "toolkit/controls/Edit.h"
+#include "toolkit/controls/RangeBar.h"
 #include "toolkit/data/ClientDataSet.h"
 
 class TfrmPropPass : public framework::TfrmPadraoGrid {
@@ -35,6 +36,10 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // --- data area -----------------------------------------------------------
   toolkit::Splitter* splQtdePropServico;
   toolkit::DBGrid* dbgQtdePropServico;
+  // The range grid and, under it, the bar picturing its ranges up to the
+  // seats of the header's leg.
+  toolkit::Panel* panQtdePropServico;
+  toolkit::RangeBar* rbrQtdePropServico;
   // --- client datasets and their fields --------------------------------------
   toolkit::ClientDataSet* cdsPropServico;
   toolkit::Field *cdsPropServicoCDARVPROD, *cdsPropServicoCDSERVICO, *cdsPropServicoNMPRODUTO,
@@ -318,6 +323,13 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   void BuildToolsMenu();
   void EnableTools();
   std::vector<std::unique_ptr<toolkit::DataLink>> toolsLinks_;  // the editing state the tools follow
+  // The range bar (range_bar.cpp): placed under the range grid, its seats
+  // read again whenever the range list loads for a leg of another equipment.
+  void BuildRangeBar();
+  void FollowLegSeats();
+  std::string HeaderEquipment() const;
+  std::unique_ptr<toolkit::DataLink> rangeBarSeats_;
+  std::optional<std::string> seatsEquipment_;  // whose seats the bar shows
   void BindHandlers();
   void BindDataSetHandlers();
   void ApplyBranchMode(bool bound);

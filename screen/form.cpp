@@ -23,6 +23,7 @@ TfrmPropPass::TfrmPropPass(toolkit::Component* owner) : TfrmPadraoGrid(owner) {
   BuildAnswerData();
   BuildLookups();
   BuildMessages();
+  BuildRangeBar();
   netPropPass = Make<framework::TNetConnection>(this, "netPropPass");
   netPropPass->SetServerName("Ate11600.rdmPropPass");
   netPropPass->SetThrowException(false);

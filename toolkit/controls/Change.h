@@ -24,6 +24,7 @@ enum class Change {
   GridRow,      // the current row moved
   GridColumn,   // the selected column changed
   GridCell,     // the text of the current cell changed (typing, a field write)
+  Drawing,      // what a drawn control pictures changed (the segments of a range bar)
   WindowState,  // of a form
   Repaint,      // Refresh of a form
   Removed,      // the control is being destroyed

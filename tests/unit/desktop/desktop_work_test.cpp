@@ -73,7 +73,7 @@ TEST_F(DesktopWork, AfterAnErrorRaisedByClickingConfirmarTypingReachesTheCellAga
   Press(Qt::Key_PageDown, Qt::AltModifier);
   ASSERT_TRUE(ranges.Focused());
   Press(Qt::Key_F2);
-  // A range over 51-220, which is stored: refused when confirmed.
+  // A range over 61-220, which is stored: refused when confirmed.
   Keys("230");
   Press(Qt::Key_Tab);
   Keys("3");
@@ -220,9 +220,12 @@ TEST_F(DesktopWork, TheBarBetweenTheGridsDragsTheRangeGridWider) {
   auto* services = Widget<desktop::GridView>(view, "dbgPadrao");
   QWidget* bar = Widget(view, "splQtdePropServico");
   ASSERT_NE(bar, nullptr);
-  // The bar stands between the grids.
-  EXPECT_LE(services->geometry().right(), bar->geometry().left());
-  EXPECT_LE(bar->geometry().right(), ranges->geometry().left());
+  // The bar stands between the grids (the range grid sits in a panel with
+  // the range bar under it: compared where the view shows them).
+  const auto left = [&](QWidget* w) { return w->mapTo(&view, QPoint(0, 0)).x(); };
+  const auto right = [&](QWidget* w) { return left(w) + w->width() - 1; };
+  EXPECT_LE(right(services), left(bar));
+  EXPECT_LE(right(bar), left(ranges));
   const int before = ranges->width();
   const QPoint grip = bar->rect().center();
   QTest::mousePress(bar, Qt::LeftButton, {}, grip);
@@ -231,7 +234,7 @@ TEST_F(DesktopWork, TheBarBetweenTheGridsDragsTheRangeGridWider) {
   QApplication::sendEvent(bar, &drag);
   QTest::mouseRelease(bar, Qt::LeftButton, {}, grip - QPoint(60, 0));
   EXPECT_NEAR(ranges->width(), before + 60, 2);
-  EXPECT_LE(bar->geometry().right(), ranges->geometry().left());
+  EXPECT_LE(right(bar), left(ranges));
 }
 
 TEST_F(DesktopWork, TheMenuShowsEveryCommandWithItsKeyAndF1OpensTheHelp) {
