@@ -1,6 +1,6 @@
 #pragma once
-// UTF-8 checks shared by the reader, the writer and the field size checks.
-// Private to the packet library.
+// UTF-8 checks shared by the reader, the writer and the field size checks,
+// and by callers that must check text before it goes into JSON.
 
 #include <cstddef>
 #include <string_view>

@@ -25,6 +25,7 @@ struct Context {
   ScenarioDialogs& dialogs;
   CallRecorder& calls;
   std::vector<toolkit::Form*> modals;  // modal forms being run, innermost last
+  std::filesystem::path workDir;       // the run's own folder: files named by file, write, expect file
 };
 
 using Handler = void (*)(Context&, const Command&);
@@ -33,6 +34,7 @@ using HandlerTable = std::map<std::string_view, Handler>;
 void AddSetupHandlers(HandlerTable& table);
 void AddActionHandlers(HandlerTable& table);
 void AddCheckHandlers(HandlerTable& table);
+void AddFileHandlers(HandlerTable& table);
 // Every verb's handler; a verb of the grammar without one is a programming
 // error caught by the unit tests.
 const HandlerTable& Handlers();

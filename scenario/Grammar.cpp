@@ -17,6 +17,8 @@ std::vector<VerbRule> Build() {
       {"sql", {kText}, {}, 0, "sql \"statement\""},
       {"answer", {{ArgKind::Choice, {"yes", "no"}}}, kText, 0, "answer yes|no | answer yes|no \"question\""},
       {"pick", {{ArgKind::PickRow}}, {}, 0, "pick N | pick none"},
+      {"file", {kText}, {}, 0, "file \"name\" | file \"\""},
+      {"write", {kText}, kText, 0, "write \"name\" \"line\"..."},
       // actions
       {"open", {}, {}, 0, "open"},
       {"focus", {kName}, {}, 0, "focus NAME"},
@@ -63,6 +65,7 @@ std::vector<VerbRule> Build() {
        "expect windowstate normal|minimized|maximized"},
       {"expect param", {kName, kText}, {}, 0, "expect param NAME \"value\""},
       {"expect pdf", {kText}, {}, 0, "expect pdf \"text\""},
+      {"expect file", {kText}, kText, 1, "expect file \"name\" \"line\"..."},
       {"reset calls", {}, {}, 0, "reset calls"},
   };
 }

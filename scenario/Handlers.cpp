@@ -8,6 +8,7 @@ const HandlerTable& Handlers() {
     AddSetupHandlers(t);
     AddActionHandlers(t);
     AddCheckHandlers(t);
+    AddFileHandlers(t);
     return t;
   }();
   return table;

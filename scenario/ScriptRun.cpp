@@ -143,7 +143,7 @@ class World {
     framework::TNetConnection::SetCallObserver(&calls_);
     host_.OpenGeneralDatabase(databaseUrl_);
     host_.CreateWindows();
-    context_ = std::make_unique<Context>(Context{scriptDir, host_, *server_, *db_, dialogs_, calls_, {}});
+    context_ = std::make_unique<Context>(Context{scriptDir, host_, *server_, *db_, dialogs_, calls_, {}, dir_.Path()});
   }
 
   TempDir dir_;

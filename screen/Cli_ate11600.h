@@ -290,7 +290,8 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // --- planning tools (tools_menu.cpp) ---------------------------------------
   // The "Ferramentas" group; its items are disabled while a range or a
   // service is open.
-  toolkit::MenuItem *mnuFerramentas, *mnuCobertura, *mnuQtdePax, *mnuCopiar, *mnuRelCobertura;
+  toolkit::MenuItem *mnuFerramentas, *mnuCobertura, *mnuQtdePax, *mnuCopiar, *mnuExportar, *mnuImportar,
+      *mnuRelCobertura;
   // The header validated as leaving it validates it (its messages, the
   // entry to correct focused, then a silent EAbort), with its leg's seats.
   screen_tools::PlanningContext ToolContext();
@@ -304,6 +305,8 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // After a copy onto targets ("NRVOO/CDTRECHO;..."): the lists read again
   // when a leg of the flight on screen was among them.
   void CopyApplied(const std::string& targets);
+  // After an import: the lists read again, on the same service.
+  void ImportApplied();
 
  private:
   void BuildHeader();

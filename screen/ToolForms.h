@@ -16,6 +16,10 @@ void ShowQuantityForPassengers(TfrmPropPass& main);
 // The leg's ranges copied to other legs of the airline; the main screen
 // reads its lists again when the copy reached its flight.
 void ShowCopy(TfrmPropPass& main);
+// The airline's ranges at the branch (or the header's leg's) to a CSV file.
+void ShowExport(TfrmPropPass& main);
+// Such a file back into the airline's ranges, previewed, then applied.
+void ShowImport(TfrmPropPass& main);
 // The report screen of the coverage of the header's airline at its branch.
 void ShowCoverageReport(TfrmPropPass& main);
 

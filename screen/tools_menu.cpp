@@ -4,15 +4,8 @@
 
 #include "framework/Helpers.h"
 #include "screen/Cli_ate11600.h"
-#include "screen/CopyForm.h"
-#include "screen/CoverageForm.h"
-#include "screen/CoverageReport.h"
 #include "screen/LegSeats.h"
-#include "screen/QuantityForm.h"
 #include "screen/ToolForms.h"
-#include "server/PlanningCalls.h"
-#include "server/ServerMethods.h"
-#include "toolkit/controls/Application.h"
 #include "toolkit/data/DataSource.h"
 
 namespace {
@@ -61,6 +54,10 @@ void TfrmPropPass::BuildToolsMenu() {
   mnuQtdePax->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowQuantityForPassengers(*this); };
   mnuCopiar = item("mnuCopiar", "Co&piar proporções…", 'C', true);
   mnuCopiar->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowCopy(*this); };
+  mnuExportar = item("mnuExportar", "&Exportar CSV…", 'E', true);
+  mnuExportar->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowExport(*this); };
+  mnuImportar = item("mnuImportar", "&Importar CSV…", 'I', true);
+  mnuImportar->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowImport(*this); };
   mnuRelCobertura = item("mnuRelCobertura", "&Relatório de cobertura da companhia…", 'R');
   mnuRelCobertura->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowCoverageReport(*this); };
   for (toolkit::DataSource* source : {dtsPadrao, dtsQtdePropServico}) {
@@ -105,6 +102,11 @@ screen_tools::PlanningContext TfrmPropPass::AirlineToolContext() {
   return context;
 }
 
+void TfrmPropPass::ImportApplied() {
+  if (gridsContext_ != HeaderContext() || cdsPropServico->State() != toolkit::DataSetState::dsBrowse) return;
+  ReloadAndReturn(CurrentServiceKey());
+}
+
 void TfrmPropPass::CopyApplied(const std::string& targets) {
   if (gridsContext_ != HeaderContext() || cdsPropServico->State() != toolkit::DataSetState::dsBrowse) return;
   // Another leg of the flight on screen may have been a target: the lists
@@ -131,110 +133,3 @@ void TfrmPropPass::GoToService(const std::string& service, const std::string& se
   if (firstPax > 1) cdsQtdePropServico->Locate("QTPAXATE", toolkit::Variant(static_cast<double>(firstPax - 1)));
   if (dbgQtdePropServico->CanFocus()) dbgQtdePropServico->SetFocus();
 }
-
-namespace screen_tools {
-
-namespace {
-
-// The form, modal, disposed of once the user has closed it.
-template <class T>
-class ModalTool {
- public:
-  ModalTool() : form_(toolkit::Application::Instance().CreateForm<T>()) {}
-  ~ModalTool() { toolkit::Application::Instance().Release(form_); }
-  T& operator*() { return form_; }
-  T* operator->() { return &form_; }
-
- private:
-  T& form_;
-};
-
-}  // namespace
-
-void ShowCoverage(TfrmPropPass& main) {
-  const PlanningContext context = main.ToolContext();
-  const packet::DataPacket holes = framework::CheckResultServ(
-      server::GetCoberturaProp(*main.netPropPass, context.branch, context.airline, context.flight, context.leg), true,
-      0);
-  std::optional<PickedHole> picked;
-  {
-    ModalTool<TfrmCoberturaTrecho> form;
-    form->Show(context, holes, context.seats ? context.seats : LowestTopBound(context));
-    form->ShowModal();
-    picked = form->Picked();
-  }
-  if (picked) main.GoToService(picked->service, picked->serviceClass, picked->cycle, picked->firstPax);
-}
-
-void ShowQuantityForPassengers(TfrmPropPass& main) {
-  const PlanningContext context = main.ToolContext();
-  framework::TNetConnection& net = *main.netPropPass;
-  ModalTool<TfrmQtdeParaPax> form;
-  form->Start(context, [&net, context](const std::string& passengers) {
-    return server::GetQtdeParaPax(net, context.branch, context.airline, context.flight, context.leg, passengers);
-  });
-  form->ShowModal();
-}
-
-void ShowCoverageReport(TfrmPropPass& main) {
-  const PlanningContext context = main.AirlineToolContext();
-  ModalTool<TfrmRelCobertura> form;
-  form->SetAirline(context.branch, context.airline);
-  form->ShowModal();
-}
-
-namespace {
-
-std::vector<LegChoice> AirlineLegs(TfrmPropPass& main, const PlanningContext& context) {
-  std::string allFlights = "T", allLegs = "T";
-  toolkit::ClientDataSet rows;
-  rows.SetData(framework::CheckResultServ(server::GetCompanhia(*main.netPropPass, context.airlineShort, "",
-                                                               context.branch, "", allFlights, "", allLegs),
-                                          true, 0));
-  std::vector<LegChoice> legs;
-  for (rows.First(); !rows.Eof(); rows.Next())
-    legs.push_back({rows.FieldByName("NRVOO").AsString(), rows.FieldByName("CDTRECHO").AsString(),
-                    rows.FieldByName("DSTRECHO").AsString(), rows.FieldByName("SGEQUIP").AsString()});
-  return legs;
-}
-
-// The source's services, once each whatever its classes and cycles.
-std::vector<ServiceChoice> LegServices(TfrmPropPass& main, const PlanningContext& context) {
-  toolkit::ClientDataSet rows;
-  rows.SetData(framework::CheckResultServ(
-      server::GetQtdeParaPax(*main.netPropPass, context.branch, context.airline, context.flight, context.leg, "1"),
-      true, 0));
-  std::vector<ServiceChoice> services;
-  for (rows.First(); !rows.Eof(); rows.Next()) {
-    const std::string code = rows.FieldByName("CDSERVICO").AsString();
-    if (!services.empty() && services.back().code == code) continue;
-    services.push_back({code, rows.FieldByName("CDARVPROD").AsString() + "  " + rows.FieldByName("NMPRODUTO").AsString()});
-  }
-  return services;
-}
-
-}  // namespace
-
-void ShowCopy(TfrmPropPass& main) {
-  const PlanningContext context = main.ToolContext();
-  std::vector<LegChoice> legs = AirlineLegs(main, context);
-  std::vector<ServiceChoice> services = LegServices(main, context);
-  if (services.empty())
-    framework::MensErro("O trecho " + context.flight + "/" + context.leg + " não tem proporções para copiar.");
-  std::string applied;
-  {
-    ModalTool<TfrmCopiaProp> form;
-    framework::TNetConnection& net = *main.netPropPass;
-    form->Start(context, std::move(legs), std::move(services),
-                [&net, context](const std::string& targets, const std::string& service, const std::string& mode,
-                                bool preview, const std::string& state) {
-                  return server::CopiaPropServico(net, context.branch, context.airline, context.flight, context.leg,
-                                                  targets, service, mode, preview, state);
-                });
-    form->ShowModal();
-    applied = form->Applied();
-  }
-  if (!applied.empty()) main.CopyApplied(applied);
-}
-
-}  // namespace screen_tools

@@ -30,4 +30,13 @@ framework::ServerAnswer CopiaPropServico(framework::TNetConnection& net, const s
   return net.Call("CopiaPropServico", params);
 }
 
+framework::ServerAnswer ImportaPropServico(framework::TNetConnection& net, const std::string& branch,
+                                           const std::string& airline, const std::string& csv,
+                                           const std::string& mode, bool preview, const std::string& previewState) {
+  std::vector<Param> params{Param::String(branch), Param::String(airline), Param::String(csv), Param::String(mode),
+                            Param::String(preview ? "S" : "N")};
+  if (!previewState.empty()) params.push_back(Param::String(previewState));
+  return net.Call("ImportaPropServico", params);
+}
+
 }  // namespace server

@@ -29,4 +29,13 @@ framework::ServerAnswer CopiaPropServico(framework::TNetConnection& net, const s
                                          const std::string& service, const std::string& mode, bool preview,
                                          const std::string& previewState = "");
 
+// The CSV's text (the export's format) imported into the airline's ranges
+// at the branch, mode "substituir" or "acrescentar"; preview true stores
+// nothing; an apply given its preview's state token is refused when the
+// ranges changed since.
+framework::ServerAnswer ImportaPropServico(framework::TNetConnection& net, const std::string& branch,
+                                           const std::string& airline, const std::string& csv,
+                                           const std::string& mode, bool preview,
+                                           const std::string& previewState = "");
+
 }  // namespace server
