@@ -40,6 +40,14 @@ do serviço escolhido (à direita).</li>
 <tr><td><b>Ctrl+Delete</b></td><td>Excluir a linha da grade (pede confirmação).</td></tr>
 <tr><td><b>F1</b></td><td>Esta ajuda.</td></tr>
 </table>
+<h3>Ferramentas</h3>
+<table cellspacing="4">
+<tr><td><b>Ctrl+K</b></td><td>Cobertura do trecho: os números de passageiros sem quantidade, serviço a serviço.</td></tr>
+<tr><td><b>Ctrl+Q</b></td><td>Quantidade por passageiros: o que cada serviço recebe para um número de passageiros.</td></tr>
+<tr><td><b>Ctrl+Shift+C</b></td><td>Copiar as proporções do trecho para outros trechos da companhia.</td></tr>
+<tr><td><b>Ctrl+Shift+E</b>, <b>Ctrl+Shift+I</b></td><td>Exportar para um arquivo CSV e importar dele.</td></tr>
+<tr><td><b>Ctrl+R</b></td><td>Relatório de cobertura da companhia.</td></tr>
+</table>
 <h3>Regras das faixas</h3>
 <ul>
 <li>Cada faixa vai de <b>Pax. Mínimo</b> a <b>Pax. Máximo</b> passageiros (de 1 a 9999) e dá a
