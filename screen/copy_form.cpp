@@ -3,6 +3,7 @@
 #include "framework/Helpers.h"
 #include "framework/ServerAnswer.h"
 #include "screen/FormParts.h"
+#include "screen/ToolList.h"
 #include "toolkit/controls/Application.h"
 #include "toolkit/controls/DialogService.h"
 
@@ -63,24 +64,14 @@ void TfrmCopiaProp::BuildChoices() {
 }
 
 void TfrmCopiaProp::BuildLists() {
-  cdsDestinos = Make<toolkit::ClientDataSet>(this, "cdsDestinos");
-  StrField(cdsDestinos, "IDMARCA", 1, "Copiar");
-  StrField(cdsDestinos, "NRVOO", 5, "Vôo");
-  StrField(cdsDestinos, "CDTRECHO", 4, "Trecho");
-  StrField(cdsDestinos, "DSTRECHO", 40, "Descrição");
-  StrField(cdsDestinos, "SGEQUIP", 10, "Equip.");
-  cdsDestinos->SetLogChanges(false);
-  dtsDestinos = Make<toolkit::DataSource>(this, "dtsDestinos");
-  dtsDestinos->SetDataSet(cdsDestinos);
-  dbgDestinos = Place<toolkit::DBGrid>(this, "dbgDestinos", this);
+  const ToolList targets = MakeToolList(this, "Destinos", this,
+                                        {{"IDMARCA", 1, "Copiar"}, {"NRVOO", 5, "Vôo"}, {"CDTRECHO", 4, "Trecho"},
+                                         {"DSTRECHO", 40, "Descrição", 300}, {"SGEQUIP", 10, "Equip."}});
+  cdsDestinos = targets.data;
+  dtsDestinos = targets.source;
+  dbgDestinos = targets.grid;
   dbgDestinos->SetAlign(toolkit::Align::alTop);
   dbgDestinos->SetHeight(170);
-  dbgDestinos->SetOptions(toolkit::dgTitles | toolkit::dgColLines | toolkit::dgRowLines | toolkit::dgRowSelect |
-                          toolkit::dgAlwaysShowSelection);
-  dbgDestinos->SetReadOnly(true);
-  dbgDestinos->SetDataSource(dtsDestinos);
-  for (const char* f : {"IDMARCA", "NRVOO", "CDTRECHO", "DSTRECHO", "SGEQUIP"}) dbgDestinos->AddColumn(f);
-  dbgDestinos->Columns(3).SetWidth(300);
 
   panAcoes = Place<toolkit::Panel>(this, "panAcoes", this);
   panAcoes->SetAlign(toolkit::Align::alTop);
@@ -97,26 +88,15 @@ void TfrmCopiaProp::BuildLists() {
   lblResumo = Place<toolkit::Label>(this, "lblResumo", panAcoes);
   lblResumo->SetBounds(left + 8, 8, 740 - left, 17);
 
-  cdsPrevia = Make<toolkit::ClientDataSet>(this, "cdsPrevia");
-  StrField(cdsPrevia, "NRVOO", 5, "Vôo");
-  StrField(cdsPrevia, "CDTRECHO", 4, "Trecho");
-  StrField(cdsPrevia, "CDARVPROD", 20, "Serviço");
-  StrField(cdsPrevia, "NMPRODUTO", 50, "Descrição");
-  StrField(cdsPrevia, "DSINCLUIR", 8, "Incluir");
-  StrField(cdsPrevia, "DSREMOVER", 8, "Remover");
-  StrField(cdsPrevia, "DSSITUACAO", 200, "Situação");
-  cdsPrevia->SetLogChanges(false);
-  dtsPrevia = Make<toolkit::DataSource>(this, "dtsPrevia");
-  dtsPrevia->SetDataSet(cdsPrevia);
-  dbgPrevia = Place<toolkit::DBGrid>(this, "dbgPrevia", this);
+  const ToolList preview = MakeToolList(
+      this, "Previa", this,
+      {{"NRVOO", 5, "Vôo"}, {"CDTRECHO", 4, "Trecho"}, {"CDARVPROD", 20, "Serviço"},
+       {"NMPRODUTO", 50, "Descrição", 180}, {"DSINCLUIR", 8, "Incluir"}, {"DSREMOVER", 8, "Remover"},
+       {"DSSITUACAO", 200, "Situação", 300}});
+  cdsPrevia = preview.data;
+  dtsPrevia = preview.source;
+  dbgPrevia = preview.grid;
   dbgPrevia->SetAlign(toolkit::Align::alClient);
-  dbgPrevia->SetOptions(toolkit::dgTitles | toolkit::dgColLines | toolkit::dgRowLines | toolkit::dgRowSelect);
-  dbgPrevia->SetReadOnly(true);
-  dbgPrevia->SetDataSource(dtsPrevia);
-  for (const char* f : {"NRVOO", "CDTRECHO", "CDARVPROD", "NMPRODUTO", "DSINCLUIR", "DSREMOVER", "DSSITUACAO"})
-    dbgPrevia->AddColumn(f);
-  dbgPrevia->Columns(3).SetWidth(180);
-  dbgPrevia->Columns(6).SetWidth(300);
 }
 
 void TfrmCopiaProp::BindHandlers() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "screen/FormParts.h"
+#include "screen/ToolList.h"
 
 namespace screen_tools {
 
@@ -68,20 +69,14 @@ TfrmCoberturaTrecho::TfrmCoberturaTrecho(toolkit::Component* owner) : Form(owner
   sbtFechar->SetCaption("Fechar");
   sbtFechar->SetBounds(110, 4, 72, 24);
 
-  cdsCobertura = Make<toolkit::ClientDataSet>(this, "cdsCobertura");
-  StrField(cdsCobertura, "DSFALTA", 200, "Passageiros sem quantidade");
-  for (const char* key : {"CDSERVICO", "CDCLASSE", "CDCICLO"}) StrField(cdsCobertura, key, 20, "", kHidden);
-  FloatField(cdsCobertura, "QTPAXDE", "", kHidden);
-  cdsCobertura->SetLogChanges(false);
-  dtsCobertura = Make<toolkit::DataSource>(this, "dtsCobertura");
-  dtsCobertura->SetDataSet(cdsCobertura);
-  dbgCobertura = Place<toolkit::DBGrid>(this, "dbgCobertura", this);
+  const ToolList list = MakeToolList(this, "Cobertura", this,
+                                     {{"DSFALTA", 200, "Passageiros sem quantidade", 520},
+                                      {"CDSERVICO", 10, ""}, {"CDCLASSE", 4, ""}, {"CDCICLO", 4, ""},
+                                      {"QTPAXDE", 4, ""}});
+  cdsCobertura = list.data;
+  dtsCobertura = list.source;
+  dbgCobertura = list.grid;
   dbgCobertura->SetAlign(toolkit::Align::alClient);
-  dbgCobertura->SetOptions(toolkit::dgTitles | toolkit::dgColLines | toolkit::dgRowSelect |
-                           toolkit::dgAlwaysShowSelection);
-  dbgCobertura->SetReadOnly(true);
-  dbgCobertura->SetDataSource(dtsCobertura);
-  dbgCobertura->AddColumn("DSFALTA").SetWidth(520);
 
   dbgCobertura->OnDblClick = [this](toolkit::Control&) { PickCurrent(); };
   sbtIrServico->OnClick = [this](toolkit::Control&) { PickCurrent(); };
@@ -111,7 +106,7 @@ void TfrmCoberturaTrecho::Show(const PlanningContext& context, const packet::Dat
     cdsCobertura->FieldByName("CDSERVICO").SetAsString(h.service);
     cdsCobertura->FieldByName("CDCLASSE").SetAsString(h.serviceClass);
     cdsCobertura->FieldByName("CDCICLO").SetAsString(h.cycle);
-    cdsCobertura->FieldByName("QTPAXDE").SetAsFloat(h.from);
+    cdsCobertura->FieldByName("QTPAXDE").SetAsString(std::to_string(h.from));
     cdsCobertura->Post();
   }
   cdsCobertura->First();

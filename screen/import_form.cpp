@@ -7,6 +7,7 @@
 #include "packet/Utf8.h"
 #include "screen/CsvForms.h"
 #include "screen/FormParts.h"
+#include "screen/ToolList.h"
 #include "toolkit/controls/Application.h"
 #include "toolkit/controls/DialogService.h"
 
@@ -81,25 +82,14 @@ void TfrmImportaCsv::BuildControls() {
   lblResumo = Place<toolkit::Label>(this, "lblResumo", panTopo);
   lblResumo->SetBounds(left + 8, 94, 668 - left, 17);
 
-  cdsPrevia = Make<toolkit::ClientDataSet>(this, "cdsPrevia");
-  StrField(cdsPrevia, "DSLINHA", 8, "Linha");
-  StrField(cdsPrevia, "NRVOO", 5, "Vôo");
-  StrField(cdsPrevia, "CDTRECHO", 4, "Trecho");
-  StrField(cdsPrevia, "DSINCLUIR", 8, "Incluir");
-  StrField(cdsPrevia, "DSALTERAR", 8, "Alterar");
-  StrField(cdsPrevia, "DSREMOVER", 8, "Excluir");
-  StrField(cdsPrevia, "DSMOTIVO", 200, "Problema");
-  cdsPrevia->SetLogChanges(false);
-  dtsPrevia = Make<toolkit::DataSource>(this, "dtsPrevia");
-  dtsPrevia->SetDataSet(cdsPrevia);
-  dbgPrevia = Place<toolkit::DBGrid>(this, "dbgPrevia", this);
+  const ToolList preview = MakeToolList(
+      this, "Previa", this,
+      {{"DSLINHA", 8, "Linha"}, {"NRVOO", 5, "Vôo"}, {"CDTRECHO", 4, "Trecho"}, {"DSINCLUIR", 8, "Incluir"},
+       {"DSALTERAR", 8, "Alterar"}, {"DSREMOVER", 8, "Excluir"}, {"DSMOTIVO", 200, "Problema", 360}});
+  cdsPrevia = preview.data;
+  dtsPrevia = preview.source;
+  dbgPrevia = preview.grid;
   dbgPrevia->SetAlign(toolkit::Align::alClient);
-  dbgPrevia->SetOptions(toolkit::dgTitles | toolkit::dgColLines | toolkit::dgRowLines | toolkit::dgRowSelect);
-  dbgPrevia->SetReadOnly(true);
-  dbgPrevia->SetDataSource(dtsPrevia);
-  for (const char* f : {"DSLINHA", "NRVOO", "CDTRECHO", "DSINCLUIR", "DSALTERAR", "DSREMOVER", "DSMOTIVO"})
-    dbgPrevia->AddColumn(f);
-  dbgPrevia->Columns(6).SetWidth(360);
 }
 
 void TfrmImportaCsv::Start(const PlanningContext& context, Ask ask) {

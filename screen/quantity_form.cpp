@@ -1,6 +1,7 @@
 #include "screen/QuantityForm.h"
 
 #include "screen/FormParts.h"
+#include "screen/ToolList.h"
 
 namespace screen_tools {
 
@@ -51,25 +52,14 @@ TfrmQtdeParaPax::TfrmQtdeParaPax(toolkit::Component* owner) : Form(owner) {
   sbtFechar->SetCaption("Fechar");
   sbtFechar->SetBounds(8, 4, 72, 24);
 
-  cdsQtdePax = Make<toolkit::ClientDataSet>(this, "cdsQtdePax");
-  StrField(cdsQtdePax, "NMPRODUTO", 50, "Serviço");
-  StrField(cdsQtdePax, "SGCLASSE", 5, "Classe");
-  StrField(cdsQtdePax, "IDCICLO", 10, "Ciclo");
-  StrField(cdsQtdePax, "DSQTDE", 14, "Qtde.");
-  StrField(cdsQtdePax, "DSFAIXA", 16, "Faixa");
-  cdsQtdePax->SetLogChanges(false);
-  dtsQtdePax = Make<toolkit::DataSource>(this, "dtsQtdePax");
-  dtsQtdePax->SetDataSet(cdsQtdePax);
-  dbgQtdePax = Place<toolkit::DBGrid>(this, "dbgQtdePax", this);
+  const ToolList list = MakeToolList(this, "QtdePax", this,
+                                     {{"NMPRODUTO", 50, "Serviço", 230}, {"SGCLASSE", 5, "Classe", 60},
+                                      {"IDCICLO", 10, "Ciclo", 80}, {"DSQTDE", 14, "Qtde.", 100},
+                                      {"DSFAIXA", 16, "Faixa", 100}});
+  cdsQtdePax = list.data;
+  dtsQtdePax = list.source;
+  dbgQtdePax = list.grid;
   dbgQtdePax->SetAlign(toolkit::Align::alClient);
-  dbgQtdePax->SetOptions(toolkit::dgTitles | toolkit::dgColLines | toolkit::dgRowLines | toolkit::dgRowSelect);
-  dbgQtdePax->SetReadOnly(true);
-  dbgQtdePax->SetDataSource(dtsQtdePax);
-  dbgQtdePax->AddColumn("NMPRODUTO").SetWidth(230);
-  dbgQtdePax->AddColumn("SGCLASSE").SetWidth(60);
-  dbgQtdePax->AddColumn("IDCICLO").SetWidth(80);
-  dbgQtdePax->AddColumn("DSQTDE").SetWidth(100);
-  dbgQtdePax->AddColumn("DSFAIXA").SetWidth(100);
 
   edtQtPax->OnChange = [this](toolkit::Control&) { Refresh(); };
   // Only digits go in: a count is a whole number.
