@@ -5,12 +5,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
 
 #include "backend.h"
 #include "desktop/FormView.h"
+#include "desktop/GridView.h"
 #include "desktop/QtDialogs.h"
 #include "framework/GeneralDatabase.h"
 #include "framework/Host.h"
@@ -72,6 +74,17 @@ class HostScreen : public ::testing::Test {
   W* Widget(desktop::FormView& view, const char* name) {
     auto* control = dynamic_cast<toolkit::Control*>(form->FindComponent(name));
     return control ? qobject_cast<W*>(view.WidgetOf(control)) : nullptr;
+  }
+  // Types ASUL and 1110 into the header with Tab after each, as a person
+  // does, and clicks the first service: the demo flight on screen.
+  desktop::GridView* LoadDemoFlight(desktop::FormView& view) {
+    QTest::keyClicks(Widget(view, "medSgCia"), "ASUL");
+    QTest::keyClick(Widget(view, "medSgCia"), Qt::Key_Tab);
+    QTest::keyClicks(Widget(view, "medNrVoo"), "1110");
+    QTest::keyClick(Widget(view, "medNrVoo"), Qt::Key_Tab);
+    auto* services = Widget<desktop::GridView>(view, "dbgPadrao");
+    QTest::mouseClick(services->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    return services;
   }
   std::string ToolkitText(const char* name) {
     return dynamic_cast<toolkit::Control*>(form->FindComponent(name))->Text();

@@ -109,12 +109,7 @@ class HostReport : public HostScreenWithQtDialogs {
   template <class ReportDialog>
   QString RunReportScreen(const QString& action, std::function<void(ReportDialog&)> answer) {
     desktop::FormView& view = Open();
-    QTest::keyClicks(Widget(view, "medSgCia"), "ASUL");
-    QTest::keyClick(Widget(view, "medSgCia"), Qt::Key_Tab);
-    QTest::keyClicks(Widget(view, "medNrVoo"), "1110");
-    QTest::keyClick(Widget(view, "medNrVoo"), Qt::Key_Tab);
-    auto* services = Widget<desktop::GridView>(view, "dbgPadrao");
-    QTest::mouseClick(services->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    LoadDemoFlight(view);
     QString title;
     OnModal<QDialog>([&](QDialog& report) {
       QAbstractButton* button = ButtonIn(report, action);

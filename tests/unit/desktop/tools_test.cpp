@@ -18,13 +18,7 @@ using namespace host_test;
 // Ctrl+Q from the service grid: the count proposed (the seats) is selected,
 // so the count typed replaces it and the list follows it; Esc closes.
 TEST_F(HostScreenWithQtDialogs, TheQuantityToolTakesTheTypedCountAndEscCloses) {
-  desktop::FormView& view = Open();
-  QTest::keyClicks(Widget(view, "medSgCia"), "ASUL");
-  QTest::keyClick(Widget(view, "medSgCia"), Qt::Key_Tab);
-  QTest::keyClicks(Widget(view, "medNrVoo"), "1110");
-  QTest::keyClick(Widget(view, "medNrVoo"), Qt::Key_Tab);
-  auto* services = Widget<desktop::GridView>(view, "dbgPadrao");
-  QTest::mouseClick(services->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  desktop::GridView* services = LoadDemoFlight(Open());
   ASSERT_TRUE(dialogs.Messages().empty());
 
   QString proposed, typed, status;
