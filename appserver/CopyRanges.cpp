@@ -1,14 +1,13 @@
 #include "appserver/CopyRanges.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdio>
 #include <map>
 #include <set>
 
 #include "appserver/RangeRules.h"
 #include "appserver/Replies.h"
 #include "appserver/SaveChanges.h"
+#include "appserver/StateToken.h"
 #include "appserver/Statement.h"
 
 namespace appserver {
@@ -244,31 +243,19 @@ Result Build(const Copy& copy, const std::map<std::string, std::vector<Range>>& 
   return result;
 }
 
-// FNV-1a over every value the copy depends on: the source's ranges and the
-// targets' ranges of the services copied, so that an apply can tell whether
-// anything changed since its preview. The same on every server.
-std::string StateToken(const std::map<std::string, std::vector<Range>>& source, const std::vector<Target>& targets) {
-  std::uint64_t hash = 14695981039346656037ull;
-  auto add = [&hash](const std::string& text) {
-    for (unsigned char c : text + '\x1f') hash = (hash ^ c) * 1099511628211ull;
-  };
-  auto addRange = [&](const PropRow& r) {
-    for (const std::string& t : {r.voo, r.trecho, r.servico, NumberText(*r.de), NumberText(*r.ate),
-                                 r.classe.value_or("-"), r.ciclo.value_or("-"),
-                                 r.qtservico ? NumberText(*r.qtservico) : std::string("-")})
-      add(t);
-  };
+// Every value the copy depends on: the source's ranges and the targets'
+// ranges of the services copied.
+std::string StateOf(const std::map<std::string, std::vector<Range>>& source, const std::vector<Target>& targets) {
+  StateToken token;
   for (const auto& [service, ranges] : source)
-    for (const Range& r : ranges) addRange(r.row);
+    for (const Range& r : ranges) token.Add(r.row);
   for (const Target& t : targets) {
-    add(t.leg.flight + "/" + t.leg.leg + (t.exists ? "" : "!"));
+    token.Add(t.leg.flight + "/" + t.leg.leg + (t.exists ? "" : "!"));
     for (const auto& [service, ranges] : t.ranges)
       if (source.count(service))
-        for (const Range& r : ranges) addRange(r.row);
+        for (const Range& r : ranges) token.Add(r.row);
   }
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
-  return text;
+  return token.Text();
 }
 
 }  // namespace
@@ -296,7 +283,7 @@ rpc::Reply CopiaPropServico(Database& db, const rpc::Request& request, const rpc
                                                 : "O trecho de origem não tem proporções do serviço " +
                                                       copy.service + " para copiar.");
   Result result = Build(copy, source, targets);
-  const std::string state = StateToken(source, targets);
+  const std::string state = StateOf(source, targets);
   for (packet::Row& row : result.rows) row.back() = state;
   if (!copy.preview && !copy.seen.empty() && copy.seen != state)
     throw rpc::RpcError(rpc::kConflict, "As proporções da origem ou de um destino foram alteradas por outro usuário "

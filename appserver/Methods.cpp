@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "appserver/CopyRanges.h"
+#include "appserver/ImportRanges.h"
 #include "appserver/PlanningMethods.h"
 #include "appserver/ReadMethods.h"
 #include "appserver/SaveChanges.h"
@@ -64,6 +65,10 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, Database& db) {
                  rpc::Dispatcher::Lane::Slow);
   dispatcher.Add("CopiaPropServico", Logged("CopiaPropServico", [&db](const rpc::Request& r, rpc::Session& s) {
                    return CopiaPropServico(db, r, s);
+                 }),
+                 rpc::Dispatcher::Lane::Slow);
+  dispatcher.Add("ImportaPropServico", Logged("ImportaPropServico", [&db](const rpc::Request& r, rpc::Session& s) {
+                   return ImportaPropServico(db, r, s);
                  }),
                  rpc::Dispatcher::Lane::Slow);
   dispatcher.Add("GetSituacaoGravacao", Logged("GetSituacaoGravacao", [&db](const rpc::Request& r, rpc::Session&) {

@@ -35,7 +35,10 @@ std::string ErrorData(const std::vector<std::pair<std::string, packet::Value>>& 
 
 std::string NumberText(double v) {
   char buf[32];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v);
+  // Shortest form, but never an exponent for what a person types: 100000
+  // is not 1e+05.
+  const auto res = std::abs(v) < 1e15 ? std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed)
+                                      : std::to_chars(buf, buf + sizeof buf, v);
   std::string s(buf, res.ptr);
   for (char& c : s) {
     if (c == '.') c = ',';
