@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 
@@ -64,7 +65,10 @@ void TfrmExportaCsv::Start(const PlanningContext& context) {
   if (!context.leg.empty()) scopes.push_back("Só o vôo " + context.flight + ", trecho " + context.leg);
   cbbEscopo->SetItems(std::move(scopes));
   cbbEscopo->SetItemIndex(0);
-  edtArquivo->SetText("proporcoes-" + context.airlineShort + ".csv");
+  // In the user's own folder, not wherever the program was started.
+  const char* home = std::getenv("HOME");
+  const std::filesystem::path name = "proporcoes-" + context.airlineShort + ".csv";
+  edtArquivo->SetText((home && *home ? std::filesystem::path(home) / name : name).string());
 }
 
 void TfrmExportaCsv::ChooseFile() {

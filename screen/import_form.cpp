@@ -40,9 +40,15 @@ TfrmImportaCsv::TfrmImportaCsv(toolkit::Component* owner) : Form(owner) {
   sbtFechar->OnClick = [this](toolkit::Control&) { SetModalResult(toolkit::mrCancel); };
   OnShow = [this](toolkit::Control&) { edtArquivo->SetFocus(); };
   OnKeyDown = [this](toolkit::Control&, toolkit::Word& key, toolkit::ShiftState shift) {
-    if (key != toolkit::VK_ESCAPE || shift != 0) return;
+    if (shift != 0) return;
+    if (key == toolkit::VK_ESCAPE) {
+      SetModalResult(toolkit::mrCancel);
+    } else if (key == toolkit::VK_RETURN && ActiveControl() == edtArquivo) {
+      Preview();  // the file typed is the one to look at
+    } else {
+      return;
+    }
     key = 0;
-    SetModalResult(toolkit::mrCancel);
   };
 }
 
