@@ -231,6 +231,38 @@ TEST_P(TwoServers, ConcurrentEditsOfOneRangeAreEachStoredOrRefusedAsAConflict) {
             << (start + saved - Stored(kService, kFrom)) << " lost\n";
 }
 
+// The planning writes as two stations make them through real servers: a
+// copy previewed on A is applied on B with A's state token, then a CSV
+// imported on B replaces the copied ranges of one service; both stored,
+// each change logged under its user.
+TEST_P(TwoServers, ACopyPreviewedOnOneServerIsAppliedOnTheOtherAndAnImportReplacesIt) {
+  auto S = [](std::string v) { return rpc::Param::String(std::move(v)); };
+  rpc::Client a("127.0.0.1", a_->Port()), b("127.0.0.1", b_->Port());
+  a.Connect(kServer, "ana", "");
+  b.Connect(kServer, "bia", "");
+  const std::vector<rpc::Param> copy{S("0001"), S("ASUL"), S("1110"), S("01"), S("1110/02"), S(""), S("substituir")};
+  std::vector<rpc::Param> preview = copy, apply = copy;
+  preview.push_back(S("S"));
+  const json seen = json::parse(a.Call("CopiaPropServico", preview).resultJson);
+  apply.push_back(S("N"));
+  apply.push_back(S(seen["rows"][0].back().get<std::string>()));
+  b.Call("CopiaPropServico", apply);
+  EXPECT_EQ(Count("SELECT COUNT(*) FROM PROPSERVICO WHERE NRVOO = '1110' AND CDTRECHO = '02'"),
+            Count("SELECT COUNT(*) FROM PROPSERVICO WHERE NRVOO = '1110' AND CDTRECHO = '01'"));
+
+  const std::string csv =
+      "Filial;Companhia;Voo;Trecho;Serviço;Classe;Ciclo;Pax. Mínimo;Pax. Máximo;Qtde. Serviço\r\n"
+      "0001;ASUL;1110;02;01.01.001;ECO;PADRAO;1;100;3\r\n"
+      "0001;ASUL;1110;02;01.01.001;ECO;PADRAO;101;220;5\r\n"
+      "0001;ASUL;1110;02;01.02.003;PRI;PADRAO;1;9999;1\r\n";
+  b.Call("ImportaPropServico", {S("0001"), S("ASUL"), S(csv), S("substituir"), S("N")});
+  EXPECT_EQ(Count("SELECT COUNT(*) FROM PROPSERVICO WHERE NRVOO = '1110' AND CDTRECHO = '02'"), 3);
+  EXPECT_EQ(Stored("10101001", 1), 2) << "leg 01 is not the file's";
+  EXPECT_EQ(Count("SELECT COUNT(*) FROM PROPSERVICO_LOG WHERE NMUSUARIO = 'bia' AND NRVOO_NEW = '1110' AND "
+                  "CDTRECHO_NEW = '02' AND QTPAXATE_NEW = 100"),
+            1);
+}
+
 // Per round a client on A deletes a fresh range while a client on B raises
 // its quantity, both from what they read: one wins, the other is told of
 // the conflict, and the table and the audit trail show only the winner.
