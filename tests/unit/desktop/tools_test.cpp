@@ -24,8 +24,15 @@ TEST_F(HostScreenWithQtDialogs, TheQuantityToolTakesTheTypedCountAndEscCloses) {
   QString proposed, typed, status;
   int rows = -1;
   OnModal<QDialog>([&](QDialog& tool) {
-    auto* entry = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    if (!entry || !tool.isAncestorOf(entry)) return tool.reject();
+    // The window shows before Qt has handed it the focus (slower still
+    // under the sanitizers): a person types once the caret is there.
+    auto focusedEntry = [&tool] {
+      auto* entry = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+      return entry && tool.isAncestorOf(entry) ? entry : nullptr;
+    };
+    QTest::qWaitFor([&] { return focusedEntry() != nullptr; }, 5000);
+    QLineEdit* entry = focusedEntry();
+    if (!entry) return tool.reject();
     proposed = entry->selectedText();
     QTest::keyClicks(entry, "25");
     toolkit::Form* form = Find("frmQtdeParaPax");
