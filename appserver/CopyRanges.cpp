@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "appserver/PlanningArgs.h"
 #include "appserver/RangeRules.h"
 #include "appserver/Replies.h"
 #include "appserver/SaveChanges.h"
@@ -17,10 +18,6 @@ namespace {
 constexpr Kind T = Kind::Text;
 constexpr Kind N = Kind::Number;
 
-const StatementDef kAirline{
-    "SELECT CDCIA FROM COMPANHIA WHERE CDCIA = :cdcia UNION ALL SELECT CDCIA FROM COMPANHIA WHERE SGCIA = :sgcia",
-    {T, T},
-    {T}};
 const StatementDef kLegExists{
     "SELECT CDTRECHO FROM TRECHO WHERE CDFILIAL = :filial AND CDCIA = :cdcia AND NRVOO = :nrvoo AND CDTRECHO = :tr",
     {T, T, T, T},
@@ -62,10 +59,7 @@ struct Copy {
   std::string seen;  // the state token of the preview the apply follows, if any
 };
 
-[[noreturn]] void BadArgument(int position, const std::string& what) {
-  throw rpc::RpcError(rpc::kInvalidParams,
-                      "CopiaPropServico: argument " + std::to_string(position) + " " + what);
-}
+constexpr std::string_view kMethod = "CopiaPropServico";
 
 std::vector<Leg> ReadTargets(const std::string& text) {
   std::vector<Leg> targets;
@@ -80,13 +74,13 @@ std::vector<Leg> ReadTargets(const std::string& text) {
     Leg leg{item.substr(0, slash), slash == std::string::npos ? "" : item.substr(slash + 1)};
     if (leg.flight.empty() || leg.leg.empty() || leg.flight.size() > 5 || leg.leg.size() > 4 ||
         leg.leg.find('/') != std::string::npos)
-      BadArgument(5, "(targets) must list legs as \"NRVOO/CDTRECHO\" separated by \";\", not \"" +
+      BadArgument(kMethod, 4, "(targets) must list legs as \"NRVOO/CDTRECHO\" separated by \";\", not \"" +
                          std::string(ClipText(item, 20)) + "\"");
     if (seen.insert(leg).second) targets.push_back(std::move(leg));
     if (targets.size() > kMaxCopyTargets)
-      BadArgument(5, "(targets) lists more than " + std::to_string(kMaxCopyTargets) + " legs");
+      BadArgument(kMethod, 4, "(targets) lists more than " + std::to_string(kMaxCopyTargets) + " legs");
   }
-  if (targets.empty()) BadArgument(5, "(targets) names no leg");
+  if (targets.empty()) BadArgument(kMethod, 4, "(targets) names no leg");
   return targets;
 }
 
@@ -98,12 +92,8 @@ Copy ReadCopy(const rpc::Request& request) {
   copy.source = {rpc::StringParam(request, 2), rpc::StringParam(request, 3)};
   copy.targets = ReadTargets(rpc::StringParam(request, 4));
   copy.service = rpc::StringParam(request, 5);
-  const std::string& mode = rpc::StringParam(request, 6);
-  if (mode != "substituir" && mode != "acrescentar") BadArgument(7, "(mode) must be \"substituir\" or \"acrescentar\"");
-  copy.replace = mode == "substituir";
-  const std::string& preview = rpc::StringParam(request, 7);
-  if (preview != "S" && preview != "N") BadArgument(8, "(preview) must be \"S\" or \"N\"");
-  copy.preview = preview == "S";
+  copy.replace = ReplaceMode(request, 6, kMethod);
+  copy.preview = PreviewFlag(request, 7, kMethod);
   if (request.params.size() == 9) copy.seen = rpc::StringParam(request, 8);
   if (std::find(copy.targets.begin(), copy.targets.end(), copy.source) != copy.targets.end())
     throw rpc::RpcError(rpc::kInvalidParams, "O trecho de origem (vôo " + copy.source.flight + ", trecho " +
@@ -138,16 +128,6 @@ std::map<std::string, std::vector<Range>> RangesOf(Connection& c, const Copy& co
   }
   st.Release();
   return ranges;
-}
-
-// The airline's code from its code or short code.
-std::string AirlineCode(Connection& c, const std::string& given) {
-  Statement& st = c.Prepared(kAirline);
-  st.SetText(0, given);
-  st.SetText(1, given);
-  if (!st.ExecuteOne())
-    throw rpc::RpcError(rpc::kUnknownReference, "Companhia " + std::string(ClipText(given, 10)) + " não cadastrada.");
-  return st.Text(0);
 }
 
 // What one service's ranges do on one target.
@@ -265,7 +245,7 @@ rpc::Reply CopiaPropServico(Database& db, const rpc::Request& request, const rpc
   std::map<std::string, std::vector<Range>> source;
   std::vector<Target> targets;
   WithConnection(db, [&](Connection& c) {
-    copy.airline = AirlineCode(c, copy.airline);
+    copy.airline = FindAirline(c, copy.airline).code;
     if (!LegExists(c, copy, copy.source))
       throw rpc::RpcError(rpc::kUnknownReference, "Vôo " + copy.source.flight + ", trecho " + copy.source.leg +
                                                       " de origem não cadastrado para a filial e a companhia.");

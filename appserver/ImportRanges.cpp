@@ -7,6 +7,7 @@
 
 #include "appserver/CsvReader.h"
 #include "appserver/ImportLines.h"
+#include "appserver/PlanningArgs.h"
 #include "appserver/Replies.h"
 #include "appserver/SaveChanges.h"
 #include "appserver/StateToken.h"
@@ -19,11 +20,6 @@ namespace {
 constexpr Kind T = Kind::Text;
 constexpr Kind N = Kind::Number;
 
-const StatementDef kAirline{
-    "SELECT CDCIA, SGCIA FROM COMPANHIA WHERE CDCIA = :cdcia "
-    "UNION ALL SELECT CDCIA, SGCIA FROM COMPANHIA WHERE SGCIA = :sgcia",
-    {T, T},
-    {T, T}};
 const StatementDef kLegs{
     "SELECT NRVOO, CDTRECHO FROM TRECHO WHERE CDFILIAL = :filial AND CDCIA = :cdcia", {T, T}, {T, T}};
 const StatementDef kServices{
@@ -54,21 +50,15 @@ struct Import {
   std::string seen;  // the state token of the preview the apply follows, if any
 };
 
-[[noreturn]] void BadArgument(int position, const std::string& what) {
-  throw rpc::RpcError(rpc::kInvalidParams, "ImportaPropServico: argument " + std::to_string(position) + " " + what);
-}
+constexpr std::string_view kMethod = "ImportaPropServico";
 
 Import ReadImport(const rpc::Request& request) {
   rpc::ExpectParamCount(request, 5, 6);
   Import in;
   in.branch = rpc::StringParam(request, 0);
   in.airline = rpc::StringParam(request, 1);
-  const std::string& mode = rpc::StringParam(request, 3);
-  if (mode != "substituir" && mode != "acrescentar") BadArgument(4, "(mode) must be \"substituir\" or \"acrescentar\"");
-  in.replace = mode == "substituir";
-  const std::string& preview = rpc::StringParam(request, 4);
-  if (preview != "S" && preview != "N") BadArgument(5, "(preview) must be \"S\" or \"N\"");
-  in.preview = preview == "S";
+  in.replace = ReplaceMode(request, 3, kMethod);
+  in.preview = PreviewFlag(request, 4, kMethod);
   if (request.params.size() == 6) in.seen = rpc::StringParam(request, 5);
   try {
     in.rows = ReadCsv(rpc::StringParam(request, 2), ImportHeader());
@@ -93,14 +83,9 @@ std::string Upper(std::string text) {
 ImportReferences ReadReferences(Connection& c, const Import& in) {
   ImportReferences refs;
   refs.branch = in.branch;
-  Statement& airline = c.Prepared(kAirline);
-  airline.SetText(0, in.airline);
-  airline.SetText(1, in.airline);
-  if (!airline.ExecuteOne())
-    throw rpc::RpcError(rpc::kUnknownReference,
-                        "Companhia " + std::string(ClipText(in.airline, 10)) + " não cadastrada.");
-  refs.airline = airline.Text(0);
-  refs.airlineShort = airline.Text(1);
+  const Airline airline = FindAirline(c, in.airline);
+  refs.airline = airline.code;
+  refs.airlineShort = airline.shortCode;
   Statement& legs = c.Prepared(kLegs);
   legs.SetText(0, refs.branch);
   legs.SetText(1, refs.airline);
