@@ -1,11 +1,13 @@
 #pragma once
 // Small builders shared by the parts of the form description.
+#include <functional>
 #include <string>
 
 #include "framework/GeneralDatabase.h"
 #include "toolkit/controls/Component.h"
 #include "toolkit/controls/Container.h"
 #include "toolkit/data/DataSet.h"
+#include "toolkit/data/DataSource.h"
 
 namespace screen_form {
 
@@ -41,6 +43,20 @@ inline toolkit::Field* FloatField(toolkit::DataSet* data, const char* name, cons
 }
 
 constexpr bool kHidden = false;
+
+// Calls back whenever its dataset opens or closes, its rows change, or an
+// edit begins or ends: for a part of the screen that follows a list it
+// does not show.
+class FollowLink : public toolkit::DataLink {
+ public:
+  explicit FollowLink(std::function<void()> changed) : changed_(std::move(changed)) {}
+  void ActiveChanged() override { changed_(); }
+  void DataSetChanged() override { changed_(); }
+  void EditingChanged() override { changed_(); }
+
+ private:
+  std::function<void()> changed_;
+};
 
 // The host's general database connection, which the lookups run on. Throws
 // std::logic_error when the host has not opened it.

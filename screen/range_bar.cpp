@@ -4,7 +4,6 @@
 // so that the splitter widens both.
 #include <algorithm>
 #include <cctype>
-#include <functional>
 
 #include "screen/Cli_ate11600.h"
 #include "screen/FormParts.h"
@@ -13,17 +12,6 @@
 using namespace screen_form;
 
 namespace {
-
-// Calls back whenever the range list was loaded, emptied or changed.
-class RangeListLink : public toolkit::DataLink {
- public:
-  explicit RangeListLink(std::function<void()> changed) : changed_(std::move(changed)) {}
-  void ActiveChanged() override { changed_(); }
-  void DataSetChanged() override { changed_(); }
-
- private:
-  std::function<void()> changed_;
-};
 
 std::string CellString(const packet::Row& row, const toolkit::Field* field) {
   const auto* text = std::get_if<std::string>(&row.at(field->Index()));
@@ -51,7 +39,7 @@ void TfrmPropPass::BuildRangeBar() {
   rbrQtdePropServico->SetHint("Faixas de passageiros do serviço até os assentos do trecho");
   rbrQtdePropServico->SetFields("QTPAXDE", "QTPAXATE", "QTSERVICO");
   rbrQtdePropServico->SetDataSource(dtsQtdePropServico);
-  rangeBarSeats_ = std::make_unique<RangeListLink>([this] { FollowLegSeats(); });
+  rangeBarSeats_ = std::make_unique<FollowLink>([this] { FollowLegSeats(); });
   rangeBarSeats_->SetDataSource(dtsQtdePropServico);
 }
 

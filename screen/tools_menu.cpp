@@ -4,22 +4,12 @@
 
 #include "framework/Helpers.h"
 #include "screen/Cli_ate11600.h"
+#include "screen/FormParts.h"
 #include "screen/LegSeats.h"
 #include "screen/ToolForms.h"
 #include "toolkit/data/DataSource.h"
 
 namespace {
-
-// Calls back whenever a dataset opens, closes, or begins or ends an edit.
-class EditingFollower : public toolkit::DataLink {
- public:
-  explicit EditingFollower(std::function<void()> changed) : changed_(std::move(changed)) {}
-  void ActiveChanged() override { changed_(); }
-  void EditingChanged() override { changed_(); }
-
- private:
-  std::function<void()> changed_;
-};
 
 bool Editing(const toolkit::DataSource& source) {
   const toolkit::DataSetState state = source.State();
@@ -43,7 +33,7 @@ void TfrmPropPass::BuildToolsMenu() {
     auto* i = new toolkit::MenuItem(this);
     i->SetName(name);
     i->SetCaption(caption);
-    i->SetShortCut(static_cast<toolkit::Word>(letter), toolkit::ssCtrl | (shift ? toolkit::ssShift : 0));
+    i->SetShortCut(static_cast<toolkit::Word>(letter), shift ? toolkit::ssCtrl | toolkit::ssShift : toolkit::ShiftState{toolkit::ssCtrl});
     i->SetKeyHint(std::string(shift ? "Ctrl+Shift+" : "Ctrl+") + letter);
     mnuFerramentas->Add(i);
     return i;
@@ -61,7 +51,7 @@ void TfrmPropPass::BuildToolsMenu() {
   mnuRelCobertura = item("mnuRelCobertura", "&Relatório de cobertura da companhia…", 'R');
   mnuRelCobertura->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowCoverageReport(*this); };
   for (toolkit::DataSource* source : {dtsPadrao, dtsQtdePropServico}) {
-    toolsLinks_.push_back(std::make_unique<EditingFollower>([this] { EnableTools(); }));
+    toolsLinks_.push_back(std::make_unique<screen_form::FollowLink>([this] { EnableTools(); }));
     toolsLinks_.back()->SetDataSource(source);
   }
 }
