@@ -9,22 +9,13 @@
 //   bench_import [--lines N]
 
 #include <sys/resource.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "appserver/Database.h"
-#include "appserver/Methods.h"
-#include "appserver/db/DbSchema.h"
-#include "appserver/db/DbSession.h"
-#include "appserver/db/Soci.h"
-#include "appserver/db/SqlScript.h"
-#include "rpc/Dispatcher.h"
+#include "InProcessServer.h"
 
 namespace {
 
@@ -82,11 +73,11 @@ long PeakKb() {
 }
 
 // The call's answer, failing the program on an error; ms: its time.
-json Call(const rpc::Dispatcher& d, rpc::Session& session, const json& params, double& ms) {
+json Call(bench::InProcessServer& server, const json& params, double& ms) {
   const std::string request =
       json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", "ImportaPropServico"}, {"params", params}}.dump();
   const auto start = Clock::now();
-  const rpc::Dispatcher::Outcome out = d.HandleNow(request, session);
+  const rpc::Dispatcher::Outcome out = server.Handle(request);
   ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   json response = json::parse(out.response);
   if (!response.contains("result")) {
@@ -105,30 +96,14 @@ int main(int argc, char** argv) {
   CLI11_PARSE(app, argc, argv);
   const int legs = lines / kLinesPerLeg;
 
-  const auto dir = std::filesystem::temp_directory_path() / ("bench_import_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
   {
-    const dbsession::Location where{dbsession::Dialect::Sqlite, (dir / "ate.db").string()};
-    {
-      auto session = dbsession::Open(where);
-      dbsession::CreateSchema(*session);
-      soci::transaction filling(*session);  // one commit, not one per row
-      dbsession::RunScript(*session, DatabaseSql(legs));
-      filling.commit();
-    }
-    appserver::Database db(where);
-    rpc::Dispatcher dispatcher("Ate11600.rdmPropPass", "");
-    appserver::RegisterMethods(dispatcher, db);
-    rpc::Session session;
-    dispatcher.HandleNow(
-        R"({"jsonrpc":"2.0","id":1,"method":"Connect","params":{"server":"Ate11600.rdmPropPass","user":"b"}})",
-        session);
+    bench::InProcessServer server("bench_import", DatabaseSql(legs));
     const std::string csv = Csv(legs);
     const long before = PeakKb();
     double previewMs = 0, applyMs = 0;
-    const json preview = Call(dispatcher, session, {"0001", "ASUL", csv, "substituir", "S"}, previewMs);
+    const json preview = Call(server, {"0001", "ASUL", csv, "substituir", "S"}, previewMs);
     const json& first = preview["rows"].at(0);
-    const json applied = Call(dispatcher, session, {"0001", "ASUL", csv, "substituir", "N", first.at(7)}, applyMs);
+    const json applied = Call(server, {"0001", "ASUL", csv, "substituir", "N", first.at(7)}, applyMs);
     std::printf("ImportaPropServico, %d lines (%d legs; per leg +%d ~%d -%d), %.1f MiB of CSV:\n", legs * kLinesPerLeg,
                 legs, first.at(3).get<int>(), first.at(4).get<int>(), first.at(5).get<int>(), csv.size() / 1048576.0);
     std::printf("  preview %.0f ms, apply %.0f ms, total %.0f ms\n", previewMs, applyMs, previewMs + applyMs);
@@ -138,6 +113,5 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  std::filesystem::remove_all(dir);
   return 0;
 }

@@ -11,17 +11,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
-#include "appserver/Database.h"
-#include "appserver/Methods.h"
-#include "appserver/db/DbSchema.h"
-#include "appserver/db/DbSession.h"
-#include "appserver/db/SqlScript.h"
-#include "rpc/Dispatcher.h"
+#include "InProcessServer.h"
 
 namespace {
 
@@ -60,13 +53,13 @@ std::string LegSql() {
 }
 
 // Copies leg 1110/02 onto the 100 target legs; the milliseconds it took.
-double CopyOnce(const rpc::Dispatcher& d, rpc::Session& session) {
+double CopyOnce(bench::InProcessServer& server) {
   std::string targets;
   for (int f = 0; f < kCopyTargets; ++f) targets += (f ? ";" : "") + std::to_string(2000 + f) + "/01";
   const std::string request = R"({"jsonrpc":"2.0","id":4,"method":"CopiaPropServico","params":["0001","0101","1110","02",")" +
                               targets + R"(","","substituir","N"]})";
   const auto start = Clock::now();
-  const rpc::Dispatcher::Outcome out = d.HandleNow(request, session);
+  const rpc::Dispatcher::Outcome out = server.Handle(request);
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   if (out.response.find("\"error\"") != std::string::npos) {
     std::fprintf(stderr, "bench_planning: the copy failed: %s\n", out.response.c_str());
@@ -75,13 +68,13 @@ double CopyOnce(const rpc::Dispatcher& d, rpc::Session& session) {
   return ms;
 }
 
-void Measure(const char* name, std::size_t n, const rpc::Dispatcher& d, rpc::Session& session,
+void Measure(const char* name, std::size_t n, bench::InProcessServer& server,
              const std::string& request) {
-  for (std::size_t i = 0; i < n / 10 + 1; ++i) d.HandleNow(request, session);
+  for (std::size_t i = 0; i < n / 10 + 1; ++i) server.Handle(request);
   std::vector<double> us(n);
   for (double& t : us) {
     const auto start = Clock::now();
-    const rpc::Dispatcher::Outcome out = d.HandleNow(request, session);
+    const rpc::Dispatcher::Outcome out = server.Handle(request);
     t = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
     if (out.response.find("\"error\"") != std::string::npos) {
       std::fprintf(stderr, "bench_planning: %s failed: %s\n", name, out.response.c_str());
@@ -100,33 +93,18 @@ int main(int argc, char** argv) {
   app.add_option("--iterations", iterations, "calls of each method")->check(CLI::Range(1, 10000000));
   CLI11_PARSE(app, argc, argv);
 
-  const auto dir = std::filesystem::temp_directory_path() / ("bench_planning_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
   {
-    const dbsession::Location where{dbsession::Dialect::Sqlite, (dir / "ate.db").string()};
-    {
-      auto session = dbsession::Open(where);
-      dbsession::CreateSchema(*session);
-      dbsession::RunScript(*session, LegSql());
-    }
-    appserver::Database db(where);
-    rpc::Dispatcher dispatcher("Ate11600.rdmPropPass", "");
-    appserver::RegisterMethods(dispatcher, db);
-    rpc::Session session;
-    dispatcher.HandleNow(
-        R"({"jsonrpc":"2.0","id":1,"method":"Connect","params":{"server":"Ate11600.rdmPropPass","user":"b"}})",
-        session);
+    bench::InProcessServer server("bench_planning", LegSql());
     std::printf("%-48s %8s %10s %10s\n", "", "n", "median us", "p99 us");
-    Measure("GetCoberturaProp, 40 services x 10 ranges", iterations, dispatcher, session,
+    Measure("GetCoberturaProp, 40 services x 10 ranges", iterations, server,
             R"({"jsonrpc":"2.0","id":2,"method":"GetCoberturaProp","params":["0001","ASUL","1110","01"]})");
-    Measure("GetQtdeParaPax, 40 services x 10 ranges", iterations, dispatcher, session,
+    Measure("GetQtdeParaPax, 40 services x 10 ranges", iterations, server,
             R"({"jsonrpc":"2.0","id":3,"method":"GetQtdeParaPax","params":["0001","ASUL","1110","01","45"]})");
-    const double onto = CopyOnce(dispatcher, session);
-    const double replacing = CopyOnce(dispatcher, session);
+    const double onto = CopyOnce(server);
+    const double replacing = CopyOnce(server);
     std::printf("CopiaPropServico, 40 services x 10 ranges to %d legs, applied: onto empty legs %.0f ms, "
                 "replacing %.0f ms\n",
                 kCopyTargets, onto, replacing);
   }
-  std::filesystem::remove_all(dir);
   return 0;
 }
