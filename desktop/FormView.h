@@ -14,6 +14,7 @@
 #include "toolkit/controls/Change.h"
 
 class QAction;
+class QMouseEvent;
 class QMenuBar;
 
 namespace toolkit {
@@ -82,6 +83,7 @@ class FormView : public QWidget, public toolkit::ControlObserver, public toolkit
   bool HandleKey(QEvent* event);
   bool HandleMouse(toolkit::Control& control, QObject* watched, QEvent* event);
   bool HandleEditMouse(toolkit::Control& control, QObject* watched, QEvent* event);
+  bool HandleContextClick(toolkit::Control& control, QObject* watched, QMouseEvent* mouse);
   void QtFocusChanged(QWidget* now);
   void TakeCtrlTab();
   QWidget* FocusTarget() const;

@@ -88,6 +88,7 @@ bool FormView::HandleKey(QEvent* event) {
 
 bool FormView::HandleMouse(toolkit::Control& control, QObject* watched, QEvent* event) {
   auto* mouse = static_cast<QMouseEvent*>(event);
+  if (mouse->button() == Qt::RightButton && control.ContextMenu()) return HandleContextClick(control, watched, mouse);
   // Other buttons would paste into an entry behind the toolkit's back.
   if (mouse->button() != Qt::LeftButton) return qobject_cast<QLineEdit*>(static_cast<QWidget*>(watched)) != nullptr;
   const bool dbl = event->type() == QEvent::MouseButtonDblClick;
@@ -109,6 +110,20 @@ bool FormView::HandleMouse(toolkit::Control& control, QObject* watched, QEvent* 
   SyncFocus();
   // A combo box still opens its list; the choice comes back as a choice.
   return !(qobject_cast<QComboBox*>(static_cast<QWidget*>(watched)) && control.Focused());
+}
+
+// A right click first puts a grid's cursor on the row clicked, as a left
+// click would: the menu acts on what the person points at.
+bool FormView::HandleContextClick(toolkit::Control& control, QObject* watched, QMouseEvent* mouse) {
+  if (auto* grid = dynamic_cast<toolkit::DBGrid*>(&control)) {
+    auto* view = grids_.at(grid);
+    if (watched != view->viewport() && watched != view->Editor()) return false;
+    const QModelIndex cell = view->indexAt(mouse->position().toPoint());
+    if (cell.isValid() && watched == view->viewport()) toolkit::input::ClickCell(*grid, cell.row(), cell.column());
+  }
+  toolkit::input::ContextMenu(control);
+  SyncFocus();
+  return true;
 }
 
 // A click in a focused entry places the caret where it points; dragging

@@ -26,6 +26,7 @@ toolkit::Word VirtualKey(int k) {
     case Qt::Key_Insert: return VK_INSERT;
     case Qt::Key_Delete: return VK_DELETE;
     case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_Menu: return VK_APPS;
     default: break;
   }
   if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return static_cast<Word>(VK_F1 + (k - Qt::Key_F1));

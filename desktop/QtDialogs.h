@@ -66,6 +66,8 @@ class QtDialogs : public toolkit::DialogService {
   // Qt's own file dialog (the same on every desktop, in Portuguese).
   std::string ChooseFile(toolkit::FileAction action, std::string_view title, std::string_view suggested,
                          std::string_view filter) override;
+  // A QMenu at the control (at the mouse after a right click).
+  toolkit::MenuItem* ChooseMenuItem(const std::vector<toolkit::MenuItem*>& items, toolkit::Control& at) override;
 
   // The boxes the messages and confirmations run, not yet shown.
   static std::unique_ptr<QMessageBox> ErrorBox(std::string_view text, QWidget* parent);

@@ -141,6 +141,16 @@ void Selected(Context& context, const Command& command) {
        (index >= 0 ? grid.Columns(index).FieldName() : std::string("(none)")));
 }
 
+// Whether the grid makes the cell of its current row in that field stand
+// out.
+void Marked(Context& context, const Command& command) {
+  auto& grid = FindAs<toolkit::DBGrid>(context, Name(command), "a grid");
+  const int column = grid.ColumnOf(command.args[1].text);
+  if (column < 0) Fail(grid.Name() + " shows no column " + command.args[1].text);
+  Differ("marked " + grid.Name() + " " + command.args[1].text + " on row " + std::to_string(grid.Row()),
+         command.args[2].text, grid.Marked(grid.Row(), column) ? "true" : "false");
+}
+
 // The bar itself, or the range bar on the grid's form that shows the
 // grid's dataset.
 const toolkit::RangeBar& BarArg(const Context& context, const std::string& name) {
@@ -234,6 +244,7 @@ void AddCheckHandlers(HandlerTable& table) {
                 {"expect rows", Rows},
                 {"expect column", Column},
                 {"expect selected", Selected},
+                {"expect marked", Marked},
                 {"expect bar", Bar},
                 {"expect calls", Calls},
                 {"expect call", Call},

@@ -18,6 +18,7 @@ std::vector<VerbRule> Build() {
       {"answer", {{ArgKind::Choice, {"yes", "no"}}}, kText, 0, "answer yes|no | answer yes|no \"question\""},
       {"pick", {{ArgKind::PickRow}}, {}, 0, "pick N | pick none"},
       {"file", {kText}, {}, 0, "file \"name\" | file \"\""},
+      {"popup", {kText}, {}, 0, "popup \"item\" | popup \"\""},
       {"write", {kText}, kText, 0, "write \"name\" \"line\"..."},
       // actions
       {"open", {}, {}, 0, "open"},
@@ -56,6 +57,7 @@ std::vector<VerbRule> Build() {
        {kName, kName, {ArgKind::Choice, {"readonly", "editable"}}, {ArgKind::Choice, {"none", "ellipsis"}}},
        {}, 0, "expect column GRID FIELD readonly|editable none|ellipsis"},
       {"expect selected", {kName, kName}, {}, 0, "expect selected GRID FIELD"},
+      {"expect marked", {kName, kName, {ArgKind::Bool}}, {}, 0, "expect marked GRID FIELD true|false"},
       {"expect bar", {kName, kText}, {}, 0, "expect bar GRID|BAR \"1-20:2 21-50:4 51-60:-\""},
       {"expect calls", {kName, kCount}, {}, 0, "expect calls METHOD N"},
       {"expect call", {kName}, kText, 0, "expect call METHOD \"arg\"..."},

@@ -20,11 +20,11 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-constexpr std::array<std::pair<std::string_view, Word>, 15> kNamedKeys{{
+constexpr std::array<std::pair<std::string_view, Word>, 16> kNamedKeys{{
     {"Tab", VK_TAB}, {"Enter", VK_RETURN}, {"Esc", VK_ESCAPE}, {"Delete", VK_DELETE},
     {"Backspace", VK_BACK}, {"Insert", VK_INSERT}, {"Up", VK_UP}, {"Down", VK_DOWN},
     {"Left", VK_LEFT}, {"Right", VK_RIGHT}, {"Home", VK_HOME}, {"End", VK_END},
-    {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT}, {"Space", VK_SPACE},
+    {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT}, {"Space", VK_SPACE}, {"Menu", VK_APPS},
 }};
 
 constexpr std::array<std::pair<std::string_view, ShiftFlag>, 3> kModifiers{{

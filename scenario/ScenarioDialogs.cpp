@@ -4,6 +4,7 @@
 
 #include "scenario/Failure.h"
 #include "toolkit/controls/Form.h"
+#include "toolkit/controls/Menu.h"
 #include "toolkit/data/DataSet.h"
 
 namespace scenario {
@@ -50,6 +51,19 @@ std::string ScenarioDialogs::ChooseFile(toolkit::FileAction, std::string_view ti
   std::string path = std::move(files_.front());
   files_.pop_front();
   return path;
+}
+
+toolkit::MenuItem* ScenarioDialogs::ChooseMenuItem(const std::vector<toolkit::MenuItem*>& items,
+                                                   toolkit::Control& at) {
+  std::string shown;
+  for (const toolkit::MenuItem* item : items) shown += (shown.empty() ? "" : ", ") + Quote(item->PlainCaption());
+  if (menuItems_.empty()) Fail("context menu of " + at.Name() + " without a queued choice: " + shown);
+  const QueuedMenuItem queued = menuItems_.front();
+  menuItems_.pop_front();
+  if (queued.caption.empty()) return nullptr;
+  for (toolkit::MenuItem* item : items)
+    if (item->PlainCaption() == queued.caption) return item;
+  Fail("the context menu of " + at.Name() + " has no item " + Quote(queued.caption) + ": it shows " + shown);
 }
 
 void ScenarioDialogs::ShowWait(int, std::string_view) { waitShown_ = true; }

@@ -50,6 +50,13 @@ class ScenarioDialogs : public toolkit::DialogService {
   // The path the next file dialog answers ("" for none chosen).
   void QueueFile(std::string path) { files_.push_back(std::move(path)); }
   const std::deque<std::string>& Files() const { return files_; }
+  // The caption of the item the next context menu chooses ("" for none).
+  void QueueMenuItem(std::string caption, int line) { menuItems_.push_back({std::move(caption), line}); }
+  struct QueuedMenuItem {
+    std::string caption;
+    int line = 0;
+  };
+  const std::deque<QueuedMenuItem>& MenuItems() const { return menuItems_; }
   const std::deque<QueuedAnswer>& Answers() const { return answers_; }
   const std::deque<QueuedPick>& Picks() const { return picks_; }
 
@@ -79,6 +86,9 @@ class ScenarioDialogs : public toolkit::DialogService {
   // The queued path; a script failure without one.
   std::string ChooseFile(toolkit::FileAction action, std::string_view title, std::string_view suggested,
                          std::string_view filter) override;
+  // The queued item, by its caption without '&'; a script failure without
+  // one, or when the menu has no such item.
+  toolkit::MenuItem* ChooseMenuItem(const std::vector<toolkit::MenuItem*>& items, toolkit::Control& at) override;
   // The rich text of the last help shown, empty when none was.
   const std::string& LastHelp() const { return lastHelp_; }
 
@@ -89,6 +99,7 @@ class ScenarioDialogs : public toolkit::DialogService {
   std::deque<QueuedAnswer> answers_;
   std::deque<QueuedPick> picks_;
   std::deque<std::string> files_;
+  std::deque<QueuedMenuItem> menuItems_;
   std::optional<toolkit::ReportDocument> lastReport_;
   std::string lastHelp_;
   std::filesystem::path pdfDir_, lastPdf_;

@@ -71,6 +71,8 @@ void CheckLeftovers(const ScenarioDialogs& dialogs, const CallRecorder& calls) {
   }
   if (!dialogs.Answers().empty())
     throw ScriptFailure{"answer queued here was never asked for", dialogs.Answers().front().line};
+  if (!dialogs.MenuItems().empty())
+    throw ScriptFailure{"menu choice queued here was never asked for", dialogs.MenuItems().front().line};
   if (!dialogs.Picks().empty())
     throw ScriptFailure{"pick queued here was never asked for", dialogs.Picks().front().line};
 }

@@ -57,6 +57,11 @@ void Pick(Context& context, const Command& command) {
   context.dialogs.QueuePick(row == "none" ? std::nullopt : std::optional<int>(IntArg(row)), command.line);
 }
 
+// "" dismisses the menu, as a person who presses Esc.
+void Popup(Context& context, const Command& command) {
+  context.dialogs.QueueMenuItem(command.args[0].text, command.line);
+}
+
 void ServerStop(Context& context, const Command&) {
   if (!context.server.Running()) Fail("server stop: the application server is not running");
   context.server.Stop();
@@ -102,6 +107,7 @@ void AddSetupHandlers(HandlerTable& table) {
                 {"sql", Sql},
                 {"answer", Answer},
                 {"pick", Pick},
+                {"popup", Popup},
                 {"server stop", ServerStop},
                 {"server start", ServerStart},
                 {"server stall", ServerStall},

@@ -19,6 +19,7 @@ namespace toolkit {
 
 class Container;
 class Form;
+class PopupMenu;
 
 enum class Align { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
@@ -97,6 +98,11 @@ class Control : public Component {
   toolkit::Align Align() const { return align_; }
   void SetAlign(toolkit::Align align);
 
+  // The menu of a right click or the context-menu key; nullptr for none.
+  // Not owned: the form owns both.
+  PopupMenu* ContextMenu() const { return contextMenu_; }
+  void SetContextMenu(PopupMenu* menu) { contextMenu_ = menu; }
+
   // --- events ------------------------------------------------------------
   NotifyEvent OnEnter, OnExit, OnClick, OnDblClick;
   KeyEvent OnKeyDown;
@@ -136,6 +142,7 @@ class Control : public Component {
   TColor color_ = TColor::clDefault;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
   toolkit::Align align_ = toolkit::Align::alNone;
+  PopupMenu* contextMenu_ = nullptr;
 };
 
 // Fires a notify event through a copy, so that a handler may replace or

@@ -163,6 +163,11 @@ std::string DBGrid::CellText(int row, int column) const {
   return ds->CellText(row, field->Index());
 }
 
+void DBGrid::RowsShown(int lastShown) {
+  const int rows = RowCount();
+  if (rows > 0 && lastShown >= rows - 1) Fire(OnLastRowShown, *this);
+}
+
 bool DBGrid::CanEditCell() const {
   toolkit::DataSet* ds = DataSet();
   if (!ds || !ds->Active() || !(options_ & dgEditing) || readOnly_ || SelectedIndex() < 0) return false;

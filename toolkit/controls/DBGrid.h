@@ -19,6 +19,7 @@
 // deletes. With cancel-on-exit, leaving the grid cancels an inserted row
 // nobody typed into; otherwise leaving writes the pending text.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -130,6 +131,16 @@ class DBGrid : public Control {
   bool CanEditCell() const;
 
   NotifyEvent OnColEnter, OnColExit, OnEditButtonClick;
+
+  // Cells to stand out (a value that changed, say), by view row and
+  // column; unset, none does.
+  std::function<bool(int row, int column)> CellMarked;
+  bool Marked(int row, int column) const { return CellMarked && CellMarked(row, column); }
+  // The view was scrolled until it shows rows up to lastShown: when that
+  // is the last row, OnLastRowShown fires (a list that reads a page at a
+  // time reads the next).
+  void RowsShown(int lastShown);
+  NotifyEvent OnLastRowShown;
 
   bool WantsTab() const override { return (options_ & dgTabs) != 0; }
   bool HandleKeyDown(Word& key, ShiftState shift) override;

@@ -12,7 +12,9 @@ namespace toolkit {
 
 class DataSet;
 class Field;
+class Control;
 class Form;
+class MenuItem;
 
 // A laid-out report, ready to preview or print.
 struct ReportDocument {
@@ -64,6 +66,10 @@ class DialogService {
   // user chose none.
   virtual std::string ChooseFile(FileAction action, std::string_view title, std::string_view suggested,
                                  std::string_view filter) = 0;
+  // Shows the items (disabled ones greyed) as a menu at the control: where
+  // a grid's current cell is, for a grid. Returns the item the person
+  // chose, nullptr when the menu was dismissed. Does not click it.
+  virtual MenuItem* ChooseMenuItem(const std::vector<MenuItem*>& items, Control& at) = 0;
 };
 
 }  // namespace toolkit

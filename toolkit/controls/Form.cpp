@@ -128,6 +128,11 @@ void Form::KeyDown(Word& key, ShiftState shift) {
     if (key == 0) return;
   }
   if (RouteKeyDown(*target, key, shift)) return;
+  if (((key == VK_APPS && shift == 0) || (key == VK_F10 && shift == ssShift)) && target->ContextMenu()) {
+    key = 0;
+    target->ContextMenu()->Popup(*target);
+    return;
+  }
   if (key == VK_F1 && shift == 0 && !helpText_.empty()) {
     key = 0;
     Application::Instance().Dialogs().ShowHelp(Caption(), helpText_);

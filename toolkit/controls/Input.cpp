@@ -131,6 +131,23 @@ void EditButton(DBGrid& grid) {
   });
 }
 
+void RowsShown(DBGrid& grid, int lastShown) {
+  Outermost([&] {
+    if (grid.Showing()) grid.RowsShown(lastShown);
+  });
+}
+
+void ContextMenu(Control& control) {
+  Outermost([&] {
+    if (!control.ContextMenu() || !control.Showing() || !control.EnabledInTree()) return;
+    if (control.Focusable()) {
+      FocusNow(control);
+      if (!control.Focused()) return;
+    }
+    control.ContextMenu()->Popup(control);
+  });
+}
+
 void Navigate(DBNavigator& navigator, NavigateBtn button) {
   Outermost([&] {
     if (!navigator.Showing() || !navigator.EnabledInTree()) return;

@@ -47,6 +47,10 @@ void SelectText(Edit& edit, int start, int length);
 void ClickCell(DBGrid& grid, int row, int column);
 // The ellipsis button of the grid's selected cell.
 void EditButton(DBGrid& grid);
+// The person scrolled the grid until its row lastShown is the bottom one.
+void RowsShown(DBGrid& grid, int lastShown);
+// A right click on the control: focuses it, then shows its context menu.
+void ContextMenu(Control& control);
 // A button of a record navigator.
 void Navigate(DBNavigator& navigator, NavigateBtn button);
 // A click on the form's window: it becomes the active one.

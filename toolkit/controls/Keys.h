@@ -13,6 +13,7 @@ enum : Word {
   VK_PRIOR = 33, VK_NEXT = 34, VK_END = 35, VK_HOME = 36,
   VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40,
   VK_INSERT = 45, VK_DELETE = 46,
+  VK_APPS = 93,  // the context-menu key
   VK_F1 = 112, VK_F2, VK_F3, VK_F4, VK_F5, VK_F6, VK_F7, VK_F8, VK_F9, VK_F10, VK_F11, VK_F12,
 };
 

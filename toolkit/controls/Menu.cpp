@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "toolkit/controls/Application.h"
+#include "toolkit/controls/DialogService.h"
 #include "toolkit/controls/Form.h"
 
 namespace toolkit {
@@ -19,6 +21,15 @@ void MenuItem::SetCaption(std::string caption) {
   if (caption == caption_) return;
   caption_ = std::move(caption);
   Changed();
+}
+
+std::string MenuItem::PlainCaption() const {
+  std::string plain;
+  for (std::size_t i = 0; i < caption_.size(); ++i) {
+    if (caption_[i] == '&' && i + 1 < caption_.size()) ++i;
+    plain.push_back(caption_[i]);
+  }
+  return plain;
 }
 
 void MenuItem::SetKeyHint(std::string hint) {
@@ -104,6 +115,15 @@ MenuItem* FindIn(const std::vector<MenuItem*>& items, Word key, ShiftState shift
 MenuItem* MainMenu::FindShortCut(Word key, ShiftState shift) const {
   if (key == 0) return nullptr;
   return FindIn(items_, key, shift);
+}
+
+void PopupMenu::Popup(Control& at) {
+  std::vector<MenuItem*> shown;
+  for (MenuItem* item : Items())
+    if (item->Visible()) shown.push_back(item);
+  if (shown.empty()) return;
+  MenuItem* chosen = Application::Instance().Dialogs().ChooseMenuItem(shown, at);
+  if (chosen && std::find(shown.begin(), shown.end(), chosen) != shown.end()) chosen->Click();
 }
 
 }  // namespace toolkit

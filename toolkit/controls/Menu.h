@@ -11,6 +11,7 @@
 
 namespace toolkit {
 
+class Control;
 class Form;
 class MainMenu;
 
@@ -24,6 +25,8 @@ class MenuItem : public Component {
   // Caption with '&' before the accelerator letter ("&Incluir").
   const std::string& Caption() const { return caption_; }
   void SetCaption(std::string caption);
+  // The caption as read: without the accelerator marks ("&&" is one '&').
+  std::string PlainCaption() const;
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
   bool Visible() const { return visible_; }
@@ -83,6 +86,24 @@ class MainMenu : public Component {
   friend class MenuItem;
   std::vector<MenuItem*> items_;
   Form* form_ = nullptr;
+};
+
+// The menu a control shows at a right click, or at the context-menu key or
+// Shift+F10 while it has the focus. Its items' shortcuts are not handled:
+// give an item a shortcut in the form's main menu instead.
+class PopupMenu : public Component {
+ public:
+  explicit PopupMenu(Component* owner = nullptr) : Component(owner) {}
+
+  void Add(MenuItem* item) { root_.Add(item); }
+  const std::vector<MenuItem*>& Items() const { return root_.Items(); }
+
+  // Offers the visible items through the dialog service, at the control,
+  // and clicks the one the person chose, if any and enabled.
+  void Popup(Control& at);
+
+ private:
+  MenuItem root_;  // the items' parent, never shown
 };
 
 }  // namespace toolkit

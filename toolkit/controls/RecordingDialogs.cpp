@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "toolkit/controls/Form.h"
+#include "toolkit/controls/Menu.h"
 #include "toolkit/data/DataSet.h"
 
 namespace toolkit {
@@ -83,6 +84,19 @@ std::string RecordingDialogs::ChooseFile(FileAction /*action*/, std::string_view
   return path;
 }
 
+MenuItem* RecordingDialogs::ChooseMenuItem(const std::vector<MenuItem*>& items, Control& /*at*/) {
+  std::string shown;
+  for (const MenuItem* item : items) shown += (shown.empty() ? "" : " | ") + item->PlainCaption();
+  log_.push_back({Kind::Menu, shown});
+  if (menuItems_.empty()) throw std::logic_error("Context menu without a queued choice: " + shown);
+  const std::string caption = std::move(menuItems_.front());
+  menuItems_.pop_front();
+  if (caption.empty()) return nullptr;
+  for (MenuItem* item : items)
+    if (item->PlainCaption() == caption) return item;
+  throw std::logic_error("The context menu has no item \"" + caption + "\": " + shown);
+}
+
 void RecordingDialogs::ShowHelp(std::string_view title, std::string_view html) {
   log_.push_back({Kind::Help, std::string(title)});
   lastHelp_ = html;
@@ -106,6 +120,7 @@ void RecordingDialogs::Clear() {
   answers_.clear();
   picks_.clear();
   modals_.clear();
+  menuItems_.clear();
   reports_.clear();
   pickFields_.clear();
   lastHelp_.clear();

@@ -18,7 +18,7 @@ namespace toolkit {
 
 class RecordingDialogs : public DialogService {
  public:
-  enum class Kind { Error, Information, Confirmation, PickList, Wait, WaitHidden, Modal, Report, Help, File };
+  enum class Kind { Error, Information, Confirmation, PickList, Wait, WaitHidden, Modal, Report, Help, File, Menu };
   struct Entry {
     Kind kind;
     std::string text;  // message, question, pick-list title, wait text, form name, report title
@@ -37,6 +37,10 @@ class RecordingDialogs : public DialogService {
   // The next queued path ("" for none chosen); std::logic_error without one.
   std::string ChooseFile(FileAction action, std::string_view title, std::string_view suggested,
                          std::string_view filter) override;
+  // The item whose caption (without '&') is the next queued one; nullptr
+  // for a queued "". std::logic_error without one, or for a caption the
+  // menu does not show.
+  MenuItem* ChooseMenuItem(const std::vector<MenuItem*>& items, Control& at) override;
 
   // Answers for the next confirmations (true: Yes).
   void QueueAnswer(bool yes) { answers_.push_back(yes); }
@@ -46,6 +50,8 @@ class RecordingDialogs : public DialogService {
   void QueueModal(std::function<void(Form&)> action) { modals_.push_back(std::move(action)); }
   // Path for the next file dialog ("" for none chosen).
   void QueueFile(std::string path) { files_.push_back(std::move(path)); }
+  // Caption of the item to choose in the next context menu ("" for none).
+  void QueueMenuItem(std::string caption) { menuItems_.push_back(std::move(caption)); }
 
   const std::vector<Entry>& Log() const { return log_; }
   // Error and information texts, in order.
@@ -68,6 +74,7 @@ class RecordingDialogs : public DialogService {
   std::deque<std::optional<int>> picks_;
   std::deque<std::function<void(Form&)>> modals_;
   std::deque<std::string> files_;
+  std::deque<std::string> menuItems_;
   std::vector<ReportDocument> reports_;
   std::string lastHelp_;
   std::vector<std::vector<std::string>> pickFields_;
