@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QFont>
 
 #include "toolkit/controls/DBGrid.h"
 #include "toolkit/data/Field.h"
@@ -20,9 +21,16 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole: return QString::fromStdString(grid_->CellText(index.row(), index.column()));
     case Qt::TextAlignmentRole: return QVariant::fromValue(Alignment(index.column()));
     case Qt::BackgroundRole:
+      if (grid_->Marked(index.row(), index.column())) return QBrush(QColor(255, 224, 130));
       // The grid without the focus still shows where its cursor is, dimmed.
       if (!grid_->Focused() && index.row() == grid_->Row()) return QBrush(QColor(0, 0, 0, 28));
       return {};
+    case Qt::FontRole: {
+      if (!grid_->Marked(index.row(), index.column())) return {};
+      QFont bold;
+      bold.setBold(true);
+      return bold;
+    }
     default: return {};
   }
 }

@@ -49,6 +49,7 @@ GridView::GridView(toolkit::DBGrid& grid, QWidget* parent)
       PlaceEllipsis();
       PlaceEditor();
     });
+  connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { ReportRowsShown(); });
   ReloadLayout();
 }
 
@@ -114,8 +115,30 @@ void GridView::SetScaleX(double scaleX) {
 
 void GridView::ReloadData() {
   if (!grid_) return;
+  // Rows read on (a list's next page) leave the view where the person
+  // scrolled it, as long as the cursor stayed on its row.
+  const int scrolled = verticalScrollBar()->value();
+  const int rowsBefore = model_->rowCount();
   model_->Reload();
-  SyncCurrent();
+  const bool readOn = grid_->Row() == shownRow_ && shownRow_ >= 0 && model_->rowCount() > rowsBefore;
+  if (readOn) verticalScrollBar()->setValue(scrolled);
+  SyncCurrent(!readOn);
+}
+
+void GridView::ReportRowsShown() {
+  // Queued: the grid's handler may read rows, which must not happen in the
+  // middle of Qt's scrolling.
+  if (reportPending_) return;
+  reportPending_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        reportPending_ = false;
+        if (!grid_ || model_->rowCount() == 0) return;
+        const int bottom = rowAt(viewport()->height() - 1);
+        toolkit::input::RowsShown(*grid_, bottom < 0 ? model_->rowCount() - 1 : bottom);
+      },
+      Qt::QueuedConnection);
 }
 
 void GridView::RowTextChanged() {
@@ -124,16 +147,17 @@ void GridView::RowTextChanged() {
   PlaceEditor();
 }
 
-void GridView::SyncCurrent() {
+void GridView::SyncCurrent(bool reveal) {
   if (!grid_) return;
   const int row = grid_->Row();
+  shownRow_ = row;
   const int column = grid_->SelectedIndex();
   if (row >= 0 && column >= 0 && row < model_->rowCount() && column < model_->columnCount()) {
     const QModelIndex index = model_->index(row, column);
     // Only the grid with the focus shows a selected cell.
     const auto how = grid_->Focused() ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Clear;
     selectionModel()->setCurrentIndex(index, how);
-    scrollTo(index);
+    if (reveal) scrollTo(index);
   } else {
     selectionModel()->clearSelection();
   }

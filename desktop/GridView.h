@@ -32,8 +32,9 @@ class GridView : public QTableView {
   void ReloadLayout();
   void ReloadData();
   void RowTextChanged();
-  // The current cell and the ellipsis button from the grid.
-  void SyncCurrent();
+  // The current cell and the ellipsis button from the grid; reveal scrolls
+  // the current cell into view.
+  void SyncCurrent(bool reveal = true);
   // The grid is going: the view shows nothing and asks it nothing more.
   void Detach();
   // The cell editor; hidden unless the current cell holds typed text.
@@ -51,12 +52,16 @@ class GridView : public QTableView {
   void PlaceEllipsis();
   void PlaceEditor();
   void FitColumns();
+  // After a scroll: tells the grid, later, which row is now the bottom one.
+  void ReportRowsShown();
 
   toolkit::DBGrid* grid_;
   GridModel* model_;
   QToolButton* ellipsis_;
   QLineEdit* editor_;
   double scaleX_ = 1.0;
+  int shownRow_ = -1;  // the current row as last shown
+  bool reportPending_ = false;
 };
 
 }  // namespace desktop
