@@ -12,6 +12,7 @@
 #include "framework/GeneralDatabase.h"
 #include "host/GeneralDatabaseStart.h"
 #include "host/HostConfig.h"
+#include "host/LoginName.h"
 #include "host/MainWindow.h"
 #include "host/Translations.h"
 #include "toolkit/controls/Application.h"
@@ -50,6 +51,8 @@ bool AsksForHelp(int argc, char** argv) {
 int Run(QApplication& app, const Options& options) {
   const host::HostConfig config = host::LoadConfig(options.config.toStdString());
   framework::Host() = config.settings;
+  // The server logs every change under the name sent with the handshake.
+  framework::Host().user = host::LoginName();
   framework::TdtmDBGeral general;
   framework::dtmDBGeral = &general;
   host::OpenGeneralDatabase(*general.adcGeral, config.settings.databaseUrl);
