@@ -35,6 +35,7 @@ bench: build
 	$(BUILD_DIR)/bin/bench_save
 	$(BUILD_DIR)/bin/bench_planning
 	$(BUILD_DIR)/bin/bench_import
+	$(BUILD_DIR)/bin/bench_history
 	$(BUILD_DIR)/bin/bench_coverage_report --benchmark_min_time=5
 
 # Crash and soak runs of the real app server (minutes; see README). The

@@ -271,7 +271,7 @@ rpc::Reply CopiaPropServico(Database& db, const rpc::Request& request, const rpc
   if (!copy.preview) {
     if (!result.firstRefusal.empty())
       throw rpc::RpcError(rpc::kRuleViolated, "Cópia não aplicada: " + result.firstRefusal + ".");
-    StoreChanges(db, request, result.changes, session.user);
+    StoreChanges(db, request, result.changes, session.user, LogOrigin::Copy);
   }
   return PacketReply(AnswerFields(), std::move(result.rows));
 }

@@ -12,7 +12,8 @@
 // - PREVIA: "S" answers what a copy would do and stores nothing; "N"
 //   applies it: one transaction over every target, all or nothing, with the
 //   save's own checks (a target range changed since it was read is a
-//   conflict) and a PROPSERVICO_LOG row per change naming the user. A copy
+//   conflict) and a PROPSERVICO_LOG row per change naming the user, with
+//   IDORIGEM 'C'. A copy
 //   with any refusal stores nothing and fails with kRuleViolated naming
 //   the first.
 // - IDESTADO (optional, with PREVIA "N"): the token a preview answered; when

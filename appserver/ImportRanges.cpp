@@ -303,7 +303,7 @@ rpc::Reply ImportaPropServico(Database& db, const rpc::Request& request, const r
                         "Importação não aplicada: linha " + std::to_string(first.line) + ": " + first.why,
                         ErrorData({{"line", static_cast<double>(first.line)}}));
   }
-  if (!preview && !out.changes.empty()) StoreChanges(db, request, out.changes, session.user);
+  if (!preview && !out.changes.empty()) StoreChanges(db, request, out.changes, session.user, LogOrigin::Import);
   return PacketReply(AnswerFields(), AnswerRows(out));
 }
 

@@ -14,8 +14,8 @@
 // - PREVIA: "S" answers what the import would do and stores nothing; "N"
 //   applies it: one transaction with the save's own checks (StoreChanges:
 //   removals first, a change carrying the stored values as seen, a
-//   PROPSERVICO_LOG row per change naming the user). A file with any
-//   refused line stores nothing and fails with kRuleViolated,
+//   PROPSERVICO_LOG row per change naming the user, IDORIGEM 'I'). A file
+//   with any refused line stores nothing and fails with kRuleViolated,
 //   "Importação não aplicada: linha N: motivo" for the first, {"line":N}.
 // - IDESTADO (optional, with PREVIA "N"): the token a preview answered;
 //   when the stored ranges of the legs the file names changed since, the

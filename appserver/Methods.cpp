@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "appserver/CopyRanges.h"
+#include "appserver/HistoryMethod.h"
 #include "appserver/ImportRanges.h"
 #include "appserver/PlanningMethods.h"
 #include "appserver/ReadMethods.h"
@@ -51,7 +52,8 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, Database& db) {
   const std::pair<const char*, Read> reads[] = {
       {"GetCompanhia", GetCompanhia},    {"GetPropServico", GetPropServico}, {"GetQtdePropServico", GetQtdePropServico},
       {"GetValidaServ", GetValidaServ},  {"GetMaiorPax", GetMaiorPax},       {"GetFindProp", GetFindProp},
-      {"GetTestaPropSe", GetTestaPropSe}, {"GetCoberturaProp", GetCoberturaProp}, {"GetQtdeParaPax", GetQtdeParaPax}};
+      {"GetTestaPropSe", GetTestaPropSe}, {"GetCoberturaProp", GetCoberturaProp}, {"GetQtdeParaPax", GetQtdeParaPax},
+      {"GetHistoricoProp", GetHistoricoProp}};
   // Not a structured binding: clang 14 (the fuzzing build) cannot capture one.
   for (const auto& entry : reads) {
     const char* name = entry.first;

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "appserver/ChangeRecords.h"
+#include "appserver/PropBinding.h"
 #include "appserver/RangeRules.h"
 #include "appserver/Replies.h"
 #include "appserver/ServiceKey.h"
@@ -66,41 +67,6 @@ const StatementDef kService{
     {T, T}};
 const StatementDef kClass{"SELECT CDCLASSE FROM CLASSE WHERE CDCLASSE = :classe", {T}, {T}};
 const StatementDef kCycle{"SELECT CDCICLO FROM CICLO WHERE CDCICLO = :ciclo", {T}, {T}};
-const std::string kLogColumns =
-    "INSERT INTO PROPSERVICO_LOG (DTLOG, NMUSUARIO, IDOPERACAO, CDFILIAL_OLD, CDCIA_OLD, NRVOO_OLD, CDTRECHO_OLD, "
-    "CDSERVICO_OLD, QTPAXDE_OLD, QTPAXATE_OLD, CDCLASSE_OLD, CDCICLO_OLD, QTSERVICO_OLD, CDFILIAL_NEW, CDCIA_NEW, "
-    "NRVOO_NEW, CDTRECHO_NEW, CDSERVICO_NEW, QTPAXDE_NEW, QTPAXATE_NEW, CDCLASSE_NEW, CDCICLO_NEW, QTSERVICO_NEW) "
-    "VALUES ";
-const std::vector<Kind> kLogKinds{T, T, T, T, T, T, T, T, N, N, T, T, N, T, T, T, T, T, N, N, T, T, N};
-constexpr std::size_t kLogWidth = 23;
-// Audit rows go in several at a time: one statement per row costs more in
-// running the statement than in storing the row.
-constexpr std::size_t kLogBatch = 16;
-
-std::string LogValues(std::size_t rows) {
-  std::string sql = kLogColumns;
-  for (std::size_t r = 0; r < rows; ++r) {
-    if (r) sql += ", ";
-    sql += '(';
-    for (std::size_t k = 0; k < kLogWidth; ++k) {
-      if (k) sql += ", ";
-      sql += ":v" + std::to_string(r) + "_" + std::to_string(k);
-    }
-    sql += ')';
-  }
-  return sql;
-}
-
-std::vector<Kind> LogKinds(std::size_t rows) {
-  std::vector<Kind> kinds;
-  for (std::size_t r = 0; r < rows; ++r) kinds.insert(kinds.end(), kLogKinds.begin(), kLogKinds.end());
-  return kinds;
-}
-
-const StatementDef kLog{LogValues(1), LogKinds(1)};
-const StatementDef kLogMany{LogValues(kLogBatch), LogKinds(kLogBatch)};
-
-constexpr std::size_t kUserSize = 64;
 
 using ServiceId = std::array<std::string, 5>;
 
@@ -120,47 +86,10 @@ std::string RangeText(const PropRow& r) {
   return "de " + NumberText(r.de.value_or(0)) + " a " + NumberText(r.ate.value_or(0)) + " passageiros";
 }
 
-void SetOptionalText(Statement& st, std::size_t i, const std::optional<std::string>& v) {
-  if (v)
-    st.SetText(i, *v);
-  else
-    st.SetNull(i);
-}
-
-void SetOptionalNumber(Statement& st, std::size_t i, const std::optional<double>& v) {
-  if (v)
-    st.SetNumber(i, *v);
-  else
-    st.SetNull(i);
-}
-
-// The key in positions at..at+6; the bounds are known to be there.
-void BindKey(Statement& st, std::size_t at, const PropRow& r) {
-  st.SetText(at, r.filial);
-  st.SetText(at + 1, r.cia);
-  st.SetText(at + 2, r.voo);
-  st.SetText(at + 3, r.trecho);
-  st.SetText(at + 4, r.servico);
-  st.SetNumber(at + 5, *r.de);
-  st.SetNumber(at + 6, *r.ate);
-}
-
-// Every column in positions at..at+9, or nulls for no row.
-void BindRow(Statement& st, std::size_t at, const PropRow* r) {
-  if (!r) {
-    for (std::size_t i = 0; i < 10; ++i) st.SetNull(at + i);
-    return;
-  }
-  BindKey(st, at, *r);
-  SetOptionalText(st, at + 7, r->classe);
-  SetOptionalText(st, at + 8, r->ciclo);
-  SetOptionalNumber(st, at + 9, r->qtservico);
-}
-
 class Saver {
  public:
-  Saver(Connection& c, const std::string& user)
-      : c_(c), user_(ClipText(user, kUserSize)), now_(UtcTimestamp(std::chrono::system_clock::now())) {}
+  Saver(Connection& c, const std::string& user, LogOrigin origin)
+      : c_(c), user_(user), origin_(origin), now_(UtcTimestamp(std::chrono::system_clock::now())) {}
 
   // identity: null for a save without one.
   void Run(const std::vector<PropChange>& changes, const SaveIdentity* identity) {
@@ -173,7 +102,7 @@ class Saver {
       log_.reserve(changes.size());
       for (std::size_t i = 0; i < changes.size(); ++i) Apply(changes[i], i);
       CheckOverlaps();
-      WriteLog();
+      WriteAuditLog(c_, log_, now_, user_, origin_);
       if (identity) CheckDeadline(*identity);
       doing_ = Doing::Committing;
       Prepared(kCommit).ExecuteOne();
@@ -386,31 +315,12 @@ class Saver {
     }
   }
 
-  // Noted now, written by WriteLog in the order of the changes.
+  // Noted now, written after the overlap check in the order of the changes.
   void Log(char op, const PropRow* before, const PropRow* after) {
     LogEntry& e = log_.emplace_back();
     e.op = op;
     if (before) e.before = *before;
     if (after) e.after = *after;
-  }
-
-  void WriteLog() {
-    std::size_t done = 0;
-    while (done < log_.size()) {
-      const std::size_t rows = log_.size() - done >= kLogBatch ? kLogBatch : 1;
-      Statement& st = Prepared(rows == kLogBatch ? kLogMany : kLog);
-      for (std::size_t r = 0; r < rows; ++r) {
-        const LogEntry& e = log_[done + r];
-        const std::size_t at = r * kLogWidth;
-        st.SetText(at, now_);
-        st.SetText(at + 1, user_);
-        st.SetText(at + 2, std::string_view(&e.op, 1));
-        BindRow(st, at + 3, e.before ? &*e.before : nullptr);
-        BindRow(st, at + 13, e.after ? &*e.after : nullptr);
-      }
-      st.ExecuteOne();
-      done += rows;
-    }
   }
 
   [[noreturn]] void Duplicate(const PropRow& row, std::size_t i) {
@@ -427,11 +337,8 @@ class Saver {
 
   Connection& c_;
   std::string user_;
+  LogOrigin origin_;
   std::string now_;
-  struct LogEntry {
-    char op = 0;
-    std::optional<PropRow> before, after;
-  };
   std::vector<LogEntry> log_;
   std::set<ServiceId> touched_;
   std::map<std::string, bool> legs_, classes_, cycles_;
@@ -456,11 +363,12 @@ void RefuseWhenQueuedTooLong(const Database& db, const rpc::Request& request) {
 // had died under it (a database restart), it runs once more on a fresh
 // one. A commit that failed on a dead session may have been stored: that
 // save is never repeated here, the client settles it by its identity.
-void Save(Database& db, const std::vector<PropChange>& changes, const SaveIdentity* identity, const std::string& user) {
+void Save(Database& db, const std::vector<PropChange>& changes, const SaveIdentity* identity, const std::string& user,
+          LogOrigin origin) {
   for (bool retried = false;; retried = true) {
     std::optional<Saver> saver;
     try {
-      saver.emplace(db.Local(), user);
+      saver.emplace(db.Local(), user, origin);
       saver->Run(changes, identity);
       return;
     } catch (const soci::soci_error& e) {
@@ -479,9 +387,9 @@ void Save(Database& db, const std::vector<PropChange>& changes, const SaveIdenti
 }  // namespace
 
 void StoreChanges(Database& db, const rpc::Request& request, const std::vector<PropChange>& changes,
-                  const std::string& user) {
+                  const std::string& user, LogOrigin origin) {
   RefuseWhenQueuedTooLong(db, request);
-  Save(db, changes, nullptr, user);
+  Save(db, changes, nullptr, user, origin);
 }
 
 rpc::Reply SetQtdePropServico(Database& db, const rpc::Request& request, const rpc::Session& session) {
@@ -490,7 +398,7 @@ rpc::Reply SetQtdePropServico(Database& db, const rpc::Request& request, const r
   const std::optional<SaveIdentity> identity = ReadSaveIdentity(request, 1);
   if (!changes.empty() || identity) {
     RefuseWhenQueuedTooLong(db, request);
-    Save(db, changes, identity ? &*identity : nullptr, session.user);
+    Save(db, changes, identity ? &*identity : nullptr, session.user, LogOrigin::Screen);
   }
   if (identity) ForgetOldSavesNowAndThen(db);
   return rpc::Reply{};

@@ -15,7 +15,8 @@
 //   kUnknownReference; a blank class or cycle is filled from the product.
 // After the last change no two ranges of any service touched may overlap
 // (kRuleViolated). Every change also writes a PROPSERVICO_LOG row with the
-// time, the connection's user, I/A/E and the old and new values. A
+// time, the connection's user, I/A/E and the old and new values (see
+// AuditLog.h), IDORIGEM null. A
 // malformed change log is kInvalidParams, before any database work: one
 // with more than kMaxChangesPerSave changes, a row with a field that is not
 // a column or without one, a quantity outside 0..99999, a modify of a key
@@ -34,6 +35,7 @@
 // rolled back and refused with kSaveTooLate. Without them the save is as
 // it always was.
 
+#include "appserver/AuditLog.h"
 #include "appserver/ChangeRecords.h"
 #include "appserver/Database.h"
 #include "rpc/Dispatcher.h"
@@ -44,8 +46,9 @@ rpc::Reply SetQtdePropServico(Database& db, const rpc::Request& request, const r
 
 // Stores changes built by another method exactly as a change log without
 // an identity is stored (the checks, the log rows for user, the
-// transaction, the retry on a dead session), throwing as the save does.
+// transaction, the retry on a dead session), throwing as the save does;
+// the log rows name origin as the tool that stored them.
 void StoreChanges(Database& db, const rpc::Request& request, const std::vector<PropChange>& changes,
-                  const std::string& user);
+                  const std::string& user, LogOrigin origin);
 
 }  // namespace appserver

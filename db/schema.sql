@@ -134,6 +134,8 @@ CREATE TABLE PROPSERVICO (
 -- (exclusion); the _OLD columns are null for an insert, the _NEW ones for an
 -- exclusion. IDLOG is generated: on SQLite an INTEGER PRIMARY KEY is the row
 -- id, on PostgreSQL the identity added below.
+-- db/migrations/003_historico.sql adds IDORIGEM, the tool that stored the
+-- change, and the indexes of a leg's history.
 CREATE TABLE PROPSERVICO_LOG (
   IDLOG INTEGER NOT NULL,
   DTLOG TIMESTAMP NOT NULL,

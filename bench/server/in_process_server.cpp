@@ -17,15 +17,23 @@ InProcessServer::InProcessServer(const std::string& name, const std::string& fil
   std::string pattern = (std::filesystem::temp_directory_path() / (name + "-XXXXXX")).string();
   if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder for " + name);
   dir_ = pattern;
-  const dbsession::Location where{dbsession::Dialect::Sqlite, (dir_ / "ate.db").string()};
+  where_ = {dbsession::Dialect::Sqlite, (dir_ / "ate.db").string()};
+  Start(fillSql);
+}
+
+InProcessServer::InProcessServer(const dbsession::Location& where, const std::string& fillSql) : where_(where) {
+  Start(fillSql);
+}
+
+void InProcessServer::Start(const std::string& fillSql) {
   {
-    auto session = dbsession::Open(where);
+    auto session = dbsession::Open(where_);
     dbsession::CreateSchema(*session);
     soci::transaction filling(*session);  // one commit, not one per row
     dbsession::RunScript(*session, fillSql);
     filling.commit();
   }
-  db_ = std::make_unique<appserver::Database>(where);
+  db_ = std::make_unique<appserver::Database>(where_);
   dispatcher_ = std::make_unique<rpc::Dispatcher>("Ate11600.rdmPropPass", "");
   appserver::RegisterMethods(*dispatcher_, *db_);
   Handle(R"({"jsonrpc":"2.0","id":1,"method":"Connect","params":{"server":"Ate11600.rdmPropPass","user":"b"}})");
@@ -34,6 +42,7 @@ InProcessServer::InProcessServer(const std::string& name, const std::string& fil
 InProcessServer::~InProcessServer() {
   dispatcher_.reset();
   db_.reset();
+  if (dir_.empty()) return;
   std::error_code ignored;
   std::filesystem::remove_all(dir_, ignored);
 }

@@ -1,14 +1,18 @@
 // Databases made before schema versions, upgraded by the real server: it
 // refuses an older and a newer database with its texts, upgrades on
-// --upgrade-db keeping every row, and a failing script leaves the version
-// before it whole. On SQLite and PostgreSQL.
+// --upgrade-db keeping every row (the change log of version 2 then reads as
+// the screen's history), and a failing script leaves the version before it
+// whole. On SQLite and PostgreSQL.
 
 #include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
 
 #include "appserver/db/DbSchema.h"
 #include "appserver/db/DbSession.h"
 #include "appserver/db/SchemaVersion.h"
 #include "appserver/db/SqlScript.h"
+#include "rpc/Client.h"
 #include "server_process.h"
 
 namespace appserver_it {
@@ -97,6 +101,54 @@ TEST_P(SchemaUpgrade, AnOlderDatabaseIsRefusedThenUpgradedWithItsRowsAndANewerOn
   std::string output;
   EXPECT_EQ(ServerProcess::RunToExit({"--db", url_, "--listen", "127.0.0.1:0", "--upgrade-db"}, &output), 1)
       << output;
+}
+
+// A change logged by a version-2 server: an insert, its alteration, and
+// the exclusion of another range, on leg 1110/01.
+constexpr char kVersion2Log[] = R"SQL(
+INSERT INTO PROPSERVICO_LOG (DTLOG, NMUSUARIO, IDOPERACAO, CDFILIAL_NEW, CDCIA_NEW, NRVOO_NEW, CDTRECHO_NEW,
+  CDSERVICO_NEW, QTPAXDE_NEW, QTPAXATE_NEW, QTSERVICO_NEW)
+  VALUES ('2025-01-02 08:00:00.125', 'ana', 'I', '0001', '0101', '1110', '01', 'S1', 1, 20, 2);
+INSERT INTO PROPSERVICO_LOG (DTLOG, NMUSUARIO, IDOPERACAO, CDFILIAL_OLD, CDCIA_OLD, NRVOO_OLD, CDTRECHO_OLD,
+  CDSERVICO_OLD, QTPAXDE_OLD, QTPAXATE_OLD, QTSERVICO_OLD, CDFILIAL_NEW, CDCIA_NEW, NRVOO_NEW, CDTRECHO_NEW,
+  CDSERVICO_NEW, QTPAXDE_NEW, QTPAXATE_NEW, QTSERVICO_NEW)
+  VALUES ('2025-01-03 09:00:00.000', 'bia', 'A', '0001', '0101', '1110', '01', 'S1', 1, 20, 2,
+          '0001', '0101', '1110', '01', 'S1', 1, 20, 3);
+INSERT INTO PROPSERVICO_LOG (DTLOG, NMUSUARIO, IDOPERACAO, CDFILIAL_OLD, CDCIA_OLD, NRVOO_OLD, CDTRECHO_OLD,
+  CDSERVICO_OLD, QTPAXDE_OLD, QTPAXATE_OLD, QTSERVICO_OLD)
+  VALUES ('2025-01-04 10:00:00.999', 'ana', 'E', '0001', '0101', '1110', '01', 'S1', 21, 50, 4);
+)SQL";
+
+// The history of a version-2 database, upgraded by the real server, reads
+// as the screen's own changes.
+TEST_P(SchemaUpgrade, TheLogOfVersion2IsKeptAndReadAsTheScreensHistory) {
+  ASSERT_GE(dbsession::LatestSchemaVersion(), 3);
+  dbsession::UpgradeSchema(*session_, dbsession::Migrations().first(1));
+  ASSERT_EQ(dbsession::SchemaVersionOf(*session_), 2);
+  dbsession::RunScript(*session_, kVersion2Log);
+
+  ServerProcess server({"--db", url_, "--listen", "127.0.0.1:0", "--upgrade-db"});
+  EXPECT_EQ(dbsession::SchemaVersionOf(*session_), dbsession::LatestSchemaVersion());
+  EXPECT_EQ(Count("SELECT COUNT(*) FROM PROPSERVICO_LOG WHERE IDORIGEM IS NULL"), 3);
+  rpc::Client client("127.0.0.1", server.Port());
+  client.Connect("Ate11600.rdmPropPass", "caio", "");
+  std::vector<rpc::Param> params;
+  for (const char* p : {"0001", "ASUL", "1110", "01", "", "", "", "2", ""}) params.push_back(rpc::Param::String(p));
+  using nlohmann::json;
+  const json first = json::parse(client.Call("GetHistoricoProp", params).resultJson)["rows"];
+  ASSERT_EQ(first.size(), 2u);
+  params[8] = rpc::Param::String(std::to_string(first[1][0].get<long long>()));
+  const json rest = json::parse(client.Call("GetHistoricoProp", params).resultJson)["rows"];
+  ASSERT_EQ(rest.size(), 1u);
+  // IDLOG, DTLOG, NMUSUARIO, IDOPERACAO, IDORIGEM, DSOPERACAO, CDSERVICO,
+  // NMPRODUTO, then the old and new bounds, class, cycle and quantity.
+  EXPECT_EQ(first[0], json::parse(R"([3.0, "2025-01-04 10:00:00", "ana", "E", "", "exclusão", "S1", "Café da manhã",
+                                      21.0, 50.0, null, null, 4.0, null, null, null, null, null])"));
+  EXPECT_EQ(first[1], json::parse(R"([2.0, "2025-01-03 09:00:00", "bia", "A", "", "alteração", "S1", "Café da manhã",
+                                      1.0, 20.0, null, null, 2.0, 1.0, 20.0, null, null, 3.0])"));
+  EXPECT_EQ(rest[0], json::parse(R"([1.0, "2025-01-02 08:00:00", "ana", "I", "", "inclusão", "S1", "Café da manhã",
+                                     null, null, null, null, null, 1.0, 20.0, null, null, 2.0])"));
+  EXPECT_EQ(server.Stop(), 0);
 }
 
 TEST_P(SchemaUpgrade, AFailingScriptLeavesTheVersionBeforeItWhole) {

@@ -5,6 +5,7 @@
 #include "framework/ServerAnswer.h"
 #include "rpc/Dispatcher.h"
 #include "screen_fixture.h"
+#include "server/HistoryCalls.h"
 #include "server/ServerMethods.h"
 #include "toolkit/data/ClientDataSet.h"
 
@@ -122,6 +123,23 @@ TEST_F(ServerMethods, SavingSendsTheChangeLogAsOneObject) {
   ranges.FieldByName("QTSERVICO").SetAsFloat(2);
   ranges.Post();
   ASSERT_TRUE(server::SetQtdePropServico(net, ranges.DeltaJson()).ok);
+
+  // Both saves are the service's history, newest first, a page at a time.
+  toolkit::ClientDataSet& newest =
+      Load(server::GetHistoricoProp(net, "0001", "ASUL", "1110", "01", "10101001", "", "", 1, ""));
+  EXPECT_EQ(calls.Last("GetHistoricoProp"), (Strings{"0001", "ASUL", "1110", "01", "10101001", "", "", "1", ""}));
+  ASSERT_EQ(newest.RecordCount(), 1);
+  EXPECT_EQ(newest.FieldByName("DSOPERACAO").AsString(), "alteração");
+  EXPECT_EQ(newest.FieldByName("QTSERVICO_OLD").AsString(), "7");
+  EXPECT_EQ(newest.FieldByName("QTSERVICO_NEW").AsString(), "2");
+  const std::string below = newest.FieldByName("IDLOG").AsString();
+  toolkit::ClientDataSet& older = Load(
+      server::GetHistoricoProp(net, "0001", "ASUL", "1110", "01", "10101001", "2000-01-01 00:00:00", "", 1, below));
+  EXPECT_EQ(calls.Last("GetHistoricoProp"),
+            (Strings{"0001", "ASUL", "1110", "01", "10101001", "2000-01-01 00:00:00", "", "1", below}));
+  ASSERT_EQ(older.RecordCount(), 1);
+  EXPECT_EQ(older.FieldByName("QTSERVICO_OLD").AsString(), "2");
+  EXPECT_EQ(older.FieldByName("QTSERVICO_NEW").AsString(), "7");
 }
 
 // A stand-in server whose GetCompanhia answers chosen by-reference values.
