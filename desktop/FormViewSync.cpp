@@ -95,7 +95,7 @@ void FormView::Sync(toolkit::Control& control, toolkit::Change what) {
     case Change::GridLayout: return grids_.at(grid)->ReloadLayout();
     case Change::GridData: return grids_.at(grid)->ReloadData();
     case Change::GridRow:
-    case Change::GridColumn: return grids_.at(grid)->SyncCurrent();
+    case Change::GridColumn: return grids_.at(grid)->CursorMoved();
     case Change::GridCell:
       // The cell editor shows or hides: the focus goes with it.
       grids_.at(grid)->RowTextChanged();

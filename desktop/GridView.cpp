@@ -21,6 +21,9 @@ GridView::GridView(toolkit::DBGrid& grid, QWidget* parent)
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Scrolling to the current cell is SyncCurrent's to decide, not Qt's at
+  // every change of the current index.
+  setAutoScroll(false);
   setFocusPolicy(Qt::NoFocus);
   verticalHeader()->setDefaultSectionSize(20);
   verticalHeader()->setFixedWidth(14);
@@ -118,10 +121,16 @@ void GridView::ReloadData() {
   // Rows read on (a list's next page) leave the view where the person
   // scrolled it, as long as the cursor stayed on its row.
   const int scrolled = verticalScrollBar()->value();
-  const int rowsBefore = model_->rowCount();
+  // The model counts the grid's rows live; the header, those laid out.
+  const int rowsBefore = verticalHeader()->count();
   model_->Reload();
   const bool readOn = grid_->Row() == shownRow_ && shownRow_ >= 0 && model_->rowCount() > rowsBefore;
-  if (readOn) verticalScrollBar()->setValue(scrolled);
+  if (readOn) {
+    // The scroll range follows the new rows only once laid out.
+    executeDelayedItemsLayout();
+    updateGeometries();
+    verticalScrollBar()->setValue(scrolled);
+  }
   SyncCurrent(!readOn);
 }
 
@@ -151,6 +160,7 @@ void GridView::SyncCurrent(bool reveal) {
   if (!grid_) return;
   const int row = grid_->Row();
   shownRow_ = row;
+  shownColumn_ = grid_->SelectedIndex();
   const int column = grid_->SelectedIndex();
   if (row >= 0 && column >= 0 && row < model_->rowCount() && column < model_->columnCount()) {
     const QModelIndex index = model_->index(row, column);
@@ -164,6 +174,11 @@ void GridView::SyncCurrent(bool reveal) {
   model_->RowChanged(row);
   PlaceEllipsis();
   PlaceEditor();
+}
+
+void GridView::CursorMoved() {
+  if (!grid_) return;
+  SyncCurrent(grid_->Row() != shownRow_ || grid_->SelectedIndex() != shownColumn_);
 }
 
 void GridView::PlaceEditor() {

@@ -35,6 +35,10 @@ class GridView : public QTableView {
   // The current cell and the ellipsis button from the grid; reveal scrolls
   // the current cell into view.
   void SyncCurrent(bool reveal = true);
+  // The cursor moved (row or column): shown, and scrolled into view only
+  // when it is on another cell than shown last, so that a notice that
+  // changes nothing does not undo the person's scrolling.
+  void CursorMoved();
   // The grid is going: the view shows nothing and asks it nothing more.
   void Detach();
   // The cell editor; hidden unless the current cell holds typed text.
@@ -60,7 +64,7 @@ class GridView : public QTableView {
   QToolButton* ellipsis_;
   QLineEdit* editor_;
   double scaleX_ = 1.0;
-  int shownRow_ = -1;  // the current row as last shown
+  int shownRow_ = -1, shownColumn_ = -1;  // the current cell as last shown
   bool reportPending_ = false;
 };
 

@@ -36,6 +36,9 @@ class ClientDataSet : public DataSet {
   // The stored rows (unfiltered, pending changes applied, an open insert
   // left out), with the dataset's field definitions.
   packet::DataPacket Data() const;
+  // More rows of the same kind after the stored ones (a list read a page
+  // at a time): see DataSet::AppendPacket.
+  void AppendData(packet::DataPacket packet) { AppendPacket(std::move(packet)); }
 
   // The pending changes: deletes first, in the order they were made, then
   // inserts and modifications in row order.

@@ -98,6 +98,8 @@ void DataSet::LoadPacket(packet::DataPacket&& packet) {
   if (Active()) SetState(DataSetState::dsInactive);
   if (createFields)
     for (const auto& def : packet.fields) AddField(def.name, def.type, def.size);
+  records_.clear();
+  deleted_.clear();
   TakeRows(packet, column);
   RenumberBase();
   filterActive_ = false;
@@ -155,7 +157,23 @@ std::vector<int> DataSet::MapPacketFields(const packet::DataPacket& packet) cons
   return column;
 }
 
-// Moves the packet's rows in as records, in dataset field order.
+void DataSet::AppendPacket(packet::DataPacket&& packet) {
+  CheckActive();
+  if (state_ != DataSetState::dsBrowse) Error("Cannot append data while a row is being edited");
+  if (HasLoggedChanges()) Error("Cannot append data to a dataset with pending changes");
+  const std::vector<int> column = MapPacketFields(packet);
+  CheckPacketRows(packet);
+  const Record* current = CurrentRecord();
+  const int at = cursor_;
+  TakeRows(packet, column);
+  RenumberBase();
+  RebuildView();
+  RestoreCursor(current, at);
+  NotifyDataSetChanged();
+}
+
+// Moves the packet's rows in as records after those there, in dataset
+// field order.
 void DataSet::TakeRows(packet::DataPacket& packet, const std::vector<int>& column) {
   bool identity = column.size() == packet.fields.size();
   for (std::size_t i = 0; identity && i < column.size(); ++i) identity = column[i] == static_cast<int>(i);
@@ -166,9 +184,7 @@ void DataSet::TakeRows(packet::DataPacket& packet, const std::vector<int>& colum
     if (fields_[i]->DataType() == packet::FieldType::String && (def.size <= 0 || def.size > fields_[i]->Size()))
       cut.push_back(i);
   }
-  records_.clear();
-  records_.reserve(packet.rows.size());
-  deleted_.clear();
+  records_.reserve(records_.size() + packet.rows.size());
   for (auto& row : packet.rows) {
     auto rec = std::make_unique<Record>();
     if (identity) {

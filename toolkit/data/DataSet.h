@@ -167,6 +167,12 @@ class DataSet : public Component {
   // Throws EDatabaseError before changing anything when a field of the
   // dataset is missing from the packet or has another type.
   void LoadPacket(packet::DataPacket&& packet);
+  // Adds the packet's rows after the stored ones, as part of the base: the
+  // cursor stays on its row, no scroll event fires and the links hear one
+  // DataSetChanged. Throws EDatabaseError, changing nothing, when the
+  // dataset is not open in browse, has pending changes, or the packet lacks
+  // a field of the dataset or has it with another type.
+  void AppendPacket(packet::DataPacket&& packet);
   void OpenEmpty();  // opens with no rows (fields must exist)
 
   // Change log, used by ClientDataSet.
