@@ -291,7 +291,10 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // The "Ferramentas" group; its items are disabled while a range or a
   // service is open.
   toolkit::MenuItem *mnuFerramentas, *mnuCobertura, *mnuQtdePax, *mnuCopiar, *mnuExportar, *mnuImportar,
-      *mnuRelCobertura;
+      *mnuRelCobertura, *mnuHistorico;
+  // The range grid's context menu: the history of the service on screen.
+  toolkit::PopupMenu* popFaixas;
+  toolkit::MenuItem* mnuFaixasHistorico;
   // The header validated as leaving it validates it (its messages, the
   // entry to correct focused, then a silent EAbort), with its leg's seats.
   screen_tools::PlanningContext ToolContext();
@@ -305,8 +308,11 @@ class TfrmPropPass : public framework::TfrmPadraoGrid {
   // After a copy onto targets ("NRVOO/CDTRECHO;..."): the lists read again
   // when a leg of the flight on screen was among them.
   void CopyApplied(const std::string& targets);
-  // After an import: the lists read again, on the same service.
+  // After an import or a restore: the lists read again, on the same
+  // service.
   void ImportApplied();
+  // The service the grids show for the header's leg, "" when none.
+  std::string ToolService() const;
 
  private:
   void BuildHeader();

@@ -20,10 +20,6 @@
 
 namespace screen_tools {
 
-struct ServiceChoice {
-  std::string code, text;  // CDSERVICO, and how the list shows it
-};
-
 class TfrmCopiaProp : public toolkit::Form {
  public:
   // Asks the server for the copy of the marked targets (as CopiaPropServico

@@ -17,4 +17,9 @@ struct PlanningContext {
   std::string Describe() const;
 };
 
+// A service of the leg as the tools offer it in their lists.
+struct ServiceChoice {
+  std::string code, text;  // CDSERVICO, and how the list shows it
+};
+
 }  // namespace screen_tools

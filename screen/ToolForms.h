@@ -4,6 +4,8 @@
 // the header's messages and a silent EAbort), then shows its form modally
 // and returns when the user closes it.
 
+#include <string>
+
 class TfrmPropPass;
 
 namespace screen_tools {
@@ -20,6 +22,10 @@ void ShowCopy(TfrmPropPass& main);
 void ShowExport(TfrmPropPass& main);
 // Such a file back into the airline's ranges, previewed, then applied.
 void ShowImport(TfrmPropPass& main);
+// The stored changes of the header's leg (of service first, "" for all),
+// and a restore of a service to how it was before one of them; the main
+// screen reads the leg's ranges again after a restore.
+void ShowHistory(TfrmPropPass& main, const std::string& service);
 // The report screen of the coverage of the header's airline at its branch.
 void ShowCoverageReport(TfrmPropPass& main);
 

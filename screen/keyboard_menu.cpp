@@ -47,6 +47,8 @@ do serviço escolhido (à direita).</li>
 <tr><td><b>Ctrl+Shift+C</b></td><td>Copiar as proporções do trecho para outros trechos da companhia.</td></tr>
 <tr><td><b>Ctrl+Shift+E</b>, <b>Ctrl+Shift+I</b></td><td>Exportar para um arquivo CSV e importar dele.</td></tr>
 <tr><td><b>Ctrl+R</b></td><td>Relatório de cobertura da companhia.</td></tr>
+<tr><td><b>Ctrl+H</b></td><td>Histórico das alterações do trecho, e a restauração de um serviço como estava antes
+de uma delas (também no menu da grade de faixas: botão direito, tecla Menu ou Shift+F10).</td></tr>
 </table>
 <h3>Regras das faixas</h3>
 <ul>

@@ -7,6 +7,7 @@
 #include "screen/FormParts.h"
 #include "screen/LegSeats.h"
 #include "screen/ToolForms.h"
+#include "toolkit/controls/Menu.h"
 #include "toolkit/data/DataSource.h"
 
 namespace {
@@ -50,6 +51,17 @@ void TfrmPropPass::BuildToolsMenu() {
   mnuImportar->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowImport(*this); };
   mnuRelCobertura = item("mnuRelCobertura", "&Relatório de cobertura da companhia…", 'R');
   mnuRelCobertura->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowCoverageReport(*this); };
+  mnuHistorico = item("mnuHistorico", "&Histórico…", 'H');
+  mnuHistorico->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowHistory(*this, ToolService()); };
+  popFaixas = new toolkit::PopupMenu(this);
+  popFaixas->SetName("popFaixas");
+  mnuFaixasHistorico = new toolkit::MenuItem(this);
+  mnuFaixasHistorico->SetName("mnuFaixasHistorico");
+  mnuFaixasHistorico->SetCaption("&Histórico do serviço…");
+  mnuFaixasHistorico->SetKeyHint("Ctrl+H");
+  mnuFaixasHistorico->OnClick = [this](toolkit::MenuItem&) { screen_tools::ShowHistory(*this, ToolService()); };
+  popFaixas->Add(mnuFaixasHistorico);
+  dbgQtdePropServico->SetContextMenu(popFaixas);
   for (toolkit::DataSource* source : {dtsPadrao, dtsQtdePropServico}) {
     toolsLinks_.push_back(std::make_unique<screen_form::FollowLink>([this] { EnableTools(); }));
     toolsLinks_.back()->SetDataSource(source);
@@ -61,6 +73,12 @@ void TfrmPropPass::BuildToolsMenu() {
 void TfrmPropPass::EnableTools() {
   const bool free = !Editing(*dtsPadrao) && !Editing(*dtsQtdePropServico);
   for (toolkit::MenuItem* tool : mnuFerramentas->Items()) tool->SetEnabled(free);
+  mnuFaixasHistorico->SetEnabled(free);
+}
+
+std::string TfrmPropPass::ToolService() const {
+  if (gridsContext_ != HeaderContext() || !cdsPropServico->Active() || cdsPropServico->IsEmpty()) return "";
+  return cdsPropServicoCDSERVICO->AsString();
 }
 
 screen_tools::PlanningContext TfrmPropPass::ToolContext() {

@@ -7,9 +7,11 @@
 #include "screen/CoverageForm.h"
 #include "screen/CoverageReport.h"
 #include "screen/CsvForms.h"
+#include "screen/HistoryForm.h"
 #include "screen/LegSeats.h"
 #include "screen/QuantityForm.h"
 #include "screen/ToolForms.h"
+#include "server/HistoryCalls.h"
 #include "server/PlanningCalls.h"
 #include "server/ServerMethods.h"
 #include "toolkit/controls/Application.h"
@@ -147,6 +149,32 @@ void ShowImport(TfrmPropPass& main) {
     applied = form->Applied();
   }
   if (!applied) return;
+  framework::AtualizaLocalCache({"PROPSERVICO"});
+  main.ImportApplied();
+}
+
+void ShowHistory(TfrmPropPass& main, const std::string& service) {
+  const PlanningContext context = main.ToolContext();
+  std::vector<ServiceChoice> services = LegServices(main, context);
+  bool restored = false;
+  {
+    ModalTool<TfrmHistoricoProp> form;
+    framework::TNetConnection& net = *main.netPropPass;
+    HistoryCalls calls;
+    calls.page = [&net, context](const std::string& s, const std::string& from, const std::string& to, int rows,
+                                 const std::string& before) {
+      return server::GetHistoricoProp(net, context.branch, context.airline, context.flight, context.leg, s, from, to,
+                                      rows, before);
+    };
+    calls.ranges = [&net, context](const std::string& s) {
+      return server::GetQtdePropServico(net, context.branch, context.airline, s, "", "", context.flight, context.leg);
+    };
+    calls.save = [&net](const std::string& changes) { return server::SetQtdePropServico(net, changes); };
+    form->Start(context, std::move(services), service, std::move(calls));
+    form->ShowModal();
+    restored = form->Restored();
+  }
+  if (!restored) return;
   framework::AtualizaLocalCache({"PROPSERVICO"});
   main.ImportApplied();
 }
