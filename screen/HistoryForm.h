@@ -80,6 +80,7 @@ class TfrmHistoricoProp : public toolkit::Form {
   void ShowCount();
   bool Marked(int row, int column) const;
   std::string Service() const;
+  std::string ServiceText(const std::string& code, const std::string& name) const;
 
   // history_restore.cpp
   void Preview();

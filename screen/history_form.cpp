@@ -81,7 +81,7 @@ std::string ClassCycleText(const std::optional<StoredRange>& r) {
 TfrmHistoricoProp::TfrmHistoricoProp(toolkit::Component* owner) : Form(owner) {
   SetName("frmHistoricoProp");
   SetCaption("Histórico das proporções");
-  SetBounds(0, 0, 900, 580);
+  SetBounds(0, 0, 1090, 580);
   SetKeyPreview(true);
   BuildFilters();
   BuildLists();
@@ -96,7 +96,7 @@ void TfrmHistoricoProp::BuildFilters() {
   lblContexto->SetBounds(8, 6, 600, 17);
   lblContexto->SetBold(true);
   lblContagem = Place<toolkit::Label>(this, "lblContagem", panTopo);
-  lblContagem->SetBounds(616, 6, 276, 17);
+  lblContagem->SetBounds(760, 6, 320, 17);
   lblServico = Place<toolkit::Label>(this, "lblServico", panTopo);
   lblServico->SetCaption("Serviço:");
   lblServico->SetBounds(8, 36, 56, 17);
@@ -122,8 +122,8 @@ void TfrmHistoricoProp::BuildFilters() {
 void TfrmHistoricoProp::BuildLists() {
   const ToolList history = MakeToolList(
       this, "Historico", this,
-      {{"DSDATA", 19, "Data e hora", 130}, {"NMUSUARIO", 64, "Usuário", 80}, {"DSOPERACAO", 12, "Operação", 80},
-       {"DSSERVICO", 70, "Serviço", 190}, {"DSFAIXA_OLD", 24, "Faixa antes", 80}, {"DSQTDE_OLD", 12, "Qtde antes", 70},
+      {{"DSDATA", 19, "Data e hora", 140}, {"NMUSUARIO", 64, "Usuário", 80}, {"DSOPERACAO", 12, "Operação", 80},
+       {"DSSERVICO", 70, "Serviço", 200}, {"DSFAIXA_OLD", 24, "Faixa antes", 80}, {"DSQTDE_OLD", 12, "Qtde antes", 70},
        {"DSCLASSE_OLD", 12, "Classe/ciclo antes", 70}, {"DSFAIXA_NEW", 24, "Faixa depois", 80},
        {"DSQTDE_NEW", 12, "Qtde depois", 70}, {"DSCLASSE_NEW", 12, "Classe/ciclo depois", 70}});
   cdsHistorico = history.data;
@@ -145,7 +145,7 @@ void TfrmHistoricoProp::BuildLists() {
   sbtFechar->SetCaption("Fechar");
   sbtFechar->SetBounds(250, 4, 72, 24);
   lblResumo = Place<toolkit::Label>(this, "lblResumo", panAcoes);
-  lblResumo->SetBounds(330, 8, 562, 17);
+  lblResumo->SetBounds(330, 8, 752, 17);
 
   const ToolList preview =
       MakeToolList(this, "Previa", this,
@@ -258,8 +258,7 @@ void TfrmHistoricoProp::ReadMore() {
     const std::string op = rows.FieldByName("IDOPERACAO").AsString();
     e.op = op.empty() ? 'I' : op[0];
     e.service = rows.FieldByName("CDSERVICO").AsString();
-    const std::string name = rows.FieldByName("NMPRODUTO").AsString();
-    e.serviceText = name.empty() ? e.service : e.service + "  " + name;
+    e.serviceText = ServiceText(e.service, rows.FieldByName("NMPRODUTO").AsString());
     e.when = LocalTimeText(rows.FieldByName("DTLOG").AsString());
     e.before = LogSide(rows, "_OLD");
     e.after = LogSide(rows, "_NEW");
@@ -271,6 +270,14 @@ void TfrmHistoricoProp::ReadMore() {
   cdsHistorico->AppendData(std::move(page));
   reading_ = false;
   ShowCount();
+}
+
+// As the service filter names it; a service no longer on the leg by its
+// code and product name.
+std::string TfrmHistoricoProp::ServiceText(const std::string& code, const std::string& name) const {
+  for (const ServiceChoice& s : services_)
+    if (s.code == code) return s.text;
+  return name.empty() ? code : code + "  " + name;
 }
 
 // The entry in the list's field order.
