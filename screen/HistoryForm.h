@@ -109,9 +109,4 @@ class TfrmHistoricoProp : public toolkit::Form {
 // nullopt when the side is empty.
 std::optional<StoredRange> LogSide(toolkit::DataSet& rows, const std::string& suffix);
 
-// The entry's values as the list shows them.
-std::string RangeText(const std::optional<StoredRange>& r);
-std::string QuantityText(const std::optional<StoredRange>& r);
-std::string ClassCycleText(const std::optional<StoredRange>& r);
-
 }  // namespace screen_tools

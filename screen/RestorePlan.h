@@ -20,6 +20,12 @@ struct StoredRange {
 // The same values, a blank code being the same as none.
 bool SameRange(const StoredRange& a, const StoredRange& b);
 
+// A range's values as the tools show them ("21 a 50", "4", "0001 / 0001");
+// "" for none.
+std::string RangeText(const std::optional<StoredRange>& r);
+std::string QuantityText(const std::optional<StoredRange>& r);
+std::string ClassCycleText(const std::optional<StoredRange>& r);
+
 // One PROPSERVICO_LOG row of the service: IDOPERACAO 'I' (after only),
 // 'A' (both), 'E' (before only).
 struct RangeLogStep {

@@ -1,5 +1,3 @@
-#include <cstdio>
-
 #include "framework/Helpers.h"
 #include "screen/FormParts.h"
 #include "screen/HistoryForm.h"
@@ -7,23 +5,13 @@
 #include "screen/ToolList.h"
 #include "toolkit/controls/Application.h"
 #include "toolkit/controls/DialogService.h"
+#include "toolkit/data/FloatText.h"
 
 namespace screen_tools {
 
 using namespace screen_form;
 
 namespace {
-
-std::string Number(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.3f", v);
-  std::string text = buf;
-  while (text.back() == '0') text.pop_back();
-  if (text.back() == '.') text.pop_back();
-  for (char& c : text)
-    if (c == '.') c = ',';
-  return text;
-}
 
 // What was typed in a date entry, its blanks left out; "" when no digit.
 std::string Typed(const toolkit::MaskEdit& edit) {
@@ -64,19 +52,6 @@ const char* const kSides[][3] = {{"DSFAIXA_OLD", "DSQTDE_OLD", "DSCLASSE_OLD"},
                                  {"DSFAIXA_NEW", "DSQTDE_NEW", "DSCLASSE_NEW"}};
 
 }  // namespace
-
-std::string RangeText(const std::optional<StoredRange>& r) {
-  return r ? Number(r->from) + " a " + Number(r->to) : "";
-}
-
-std::string QuantityText(const std::optional<StoredRange>& r) {
-  return r && r->quantity ? Number(*r->quantity) : "";
-}
-
-std::string ClassCycleText(const std::optional<StoredRange>& r) {
-  if (!r) return "";
-  return r->serviceClass.value_or("") + " / " + r->cycle.value_or("");
-}
 
 TfrmHistoricoProp::TfrmHistoricoProp(toolkit::Component* owner) : Form(owner) {
   SetName("frmHistoricoProp");
@@ -241,7 +216,7 @@ void TfrmHistoricoProp::Reload() {
 
 void TfrmHistoricoProp::ReadMore() {
   if (!more_ || reading_) return;
-  const std::string before = entries_.empty() ? "" : Number(entries_.back().id);
+  const std::string before = entries_.empty() ? "" : toolkit::FloatToText(entries_.back().id);
   toolkit::ClientDataSet rows;
   rows.SetData(
       framework::CheckResultServ(calls_.page(filterService_, from_, to_, kPageRows, before), true, HelpContext()));

@@ -5,6 +5,7 @@
 #include "screen/HistoryForm.h"
 #include "toolkit/controls/Application.h"
 #include "toolkit/controls/DialogService.h"
+#include "toolkit/data/FloatText.h"
 
 namespace screen_tools {
 
@@ -50,7 +51,7 @@ std::vector<RangeLogStep> TfrmHistoricoProp::StepsDownTo(const std::string& serv
       step.before = LogSide(rows, "_OLD");
       step.after = LogSide(rows, "_NEW");
       steps.push_back(step);
-      before = std::to_string(static_cast<long long>(step.id));
+      before = toolkit::FloatToText(step.id);
       if (step.id == id) return steps;
     }
     if (read < kStepPage) return steps;

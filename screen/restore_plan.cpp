@@ -2,6 +2,7 @@
 
 #include "packet/ChangeLog.h"
 #include "screen/RestorePlan.h"
+#include "toolkit/data/FloatText.h"
 
 namespace screen_tools {
 
@@ -17,10 +18,6 @@ bool SameCode(const std::optional<std::string>& a, const std::optional<std::stri
 
 bool SameBounds(const StoredRange& a, const StoredRange& b) { return a.from == b.from && a.to == b.to; }
 
-std::string Bounds(const StoredRange& r) {
-  return std::to_string(static_cast<long long>(r.from)) + " a " + std::to_string(static_cast<long long>(r.to));
-}
-
 std::vector<StoredRange>::iterator Find(std::vector<StoredRange>& ranges, const StoredRange& r) {
   return std::find_if(ranges.begin(), ranges.end(), [&](const StoredRange& s) { return SameBounds(s, r); });
 }
@@ -29,7 +26,7 @@ std::vector<StoredRange>::iterator Find(std::vector<StoredRange>& ranges, const 
 std::vector<StoredRange>::iterator Left(std::vector<StoredRange>& ranges, const StoredRange& r) {
   auto it = Find(ranges, r);
   if (it == ranges.end() || !SameRange(*it, r))
-    throw RestoreMismatch("a faixa de " + Bounds(r) + " passageiros não está como o histórico a deixou");
+    throw RestoreMismatch("a faixa de " + RangeText(r) + " passageiros não está como o histórico a deixou");
   return it;
 }
 
@@ -49,6 +46,19 @@ packet::Record Record(const ServiceRef& s, const StoredRange& r) {
 
 }  // namespace
 
+std::string RangeText(const std::optional<StoredRange>& r) {
+  return r ? toolkit::FloatToText(r->from) + " a " + toolkit::FloatToText(r->to) : "";
+}
+
+std::string QuantityText(const std::optional<StoredRange>& r) {
+  return r && r->quantity ? toolkit::FloatToText(*r->quantity) : "";
+}
+
+std::string ClassCycleText(const std::optional<StoredRange>& r) {
+  if (!r) return "";
+  return r->serviceClass.value_or("") + " / " + r->cycle.value_or("");
+}
+
 bool SameRange(const StoredRange& a, const StoredRange& b) {
   return SameBounds(a, b) && SameCode(a.serviceClass, b.serviceClass) && SameCode(a.cycle, b.cycle) &&
          a.quantity == b.quantity;
@@ -59,7 +69,7 @@ std::vector<StoredRange> RangesBefore(std::vector<StoredRange> ranges, const std
     if (step.after) ranges.erase(Left(ranges, *step.after));
     if (step.before) {
       if (Find(ranges, *step.before) != ranges.end())
-        throw RestoreMismatch("a faixa de " + Bounds(*step.before) +
+        throw RestoreMismatch("a faixa de " + RangeText(step.before) +
                               " passageiros existe, mas o histórico diz que foi incluída depois");
       ranges.push_back(*step.before);
     }

@@ -1,7 +1,6 @@
 // A restore: the log undone down to the chosen change gives the ranges as
 // they were before it, and the change log built from the difference is
 // stored by the real server, or refused when a range changed since.
-#include "appserver/Methods.h"
 #include "framework/ServerAnswer.h"
 #include "packet/ChangeLog.h"
 #include "screen/HistoryForm.h"
@@ -76,18 +75,8 @@ TEST(RestorePlan, RangesChangedWithoutTheLogAreNotGuessedAt) {
                screen_tools::RestoreMismatch);
 }
 
-class RestoreOnServer : public ScreenTest {
+class RestoreOnServer : public ServerCallTest {
  protected:
-  void SetUp() override {
-    ScreenTest::SetUp();
-    net.SetServerName(appserver::kServerName);
-    net.SetPort(Backend::Get().Port());
-    net.SetConnected(true);
-  }
-  void TearDown() override {
-    net.SetConnected(false);
-    ScreenTest::TearDown();
-  }
   std::vector<StoredRange> Stored() {
     toolkit::ClientDataSet rows;
     rows.SetData(framework::CheckResultServ(
@@ -101,7 +90,6 @@ class RestoreOnServer : public ScreenTest {
         net, screen_tools::RestoreChangeLog({"0001", "0101", "1110", "01", "10101001"},
                                             screen_tools::PlanRestore(from, to)));
   }
-  framework::TNetConnection net;
 };
 
 TEST_F(RestoreOnServer, ThePlanIsStoredAsASaveAndRefusedWhenARangeChangedSince) {

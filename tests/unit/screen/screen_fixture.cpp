@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "appserver/Methods.h"
 #include "framework/GeneralDatabase.h"
 #include "toolkit/controls/Application.h"
 
@@ -93,6 +94,18 @@ std::uint16_t ScreenTest::ClosedPort() {
   const std::uint16_t port = gone->Port();
   gone.reset();
   return port;
+}
+
+void ServerCallTest::SetUp() {
+  ScreenTest::SetUp();
+  net.SetServerName(appserver::kServerName);
+  net.SetPort(Backend::Get().Port());
+  net.SetConnected(true);
+}
+
+void ServerCallTest::TearDown() {
+  net.SetConnected(false);
+  ScreenTest::TearDown();
 }
 
 }  // namespace screen_test

@@ -62,4 +62,13 @@ class ScreenTest : public ::testing::Test {
   std::unique_ptr<TfrmPropPass> bare_;
 };
 
+// A screen test that calls the demo app server itself, on a connection of
+// its own.
+class ServerCallTest : public ScreenTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  framework::TNetConnection net;
+};
+
 }  // namespace screen_test

@@ -14,18 +14,8 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-class ServerMethods : public ScreenTest {
+class ServerMethods : public ServerCallTest {
  protected:
-  void SetUp() override {
-    ScreenTest::SetUp();
-    net.SetServerName(appserver::kServerName);
-    net.SetPort(Backend::Get().Port());
-    net.SetConnected(true);
-  }
-  void TearDown() override {
-    net.SetConnected(false);
-    ScreenTest::TearDown();
-  }
   // The answer's packet in a dataset of its own.
   toolkit::ClientDataSet& Load(const framework::ServerAnswer& answer) {
     EXPECT_TRUE(answer.ok) << answer.message;
@@ -37,7 +27,6 @@ class ServerMethods : public ScreenTest {
     toolkit::ClientDataSet& d = Load(answer);
     return d.IsEmpty() ? "<no row>" : d.FieldByName(field).AsString();
   }
-  framework::TNetConnection net;
   std::vector<std::unique_ptr<toolkit::ClientDataSet>> loaded;
 };
 
