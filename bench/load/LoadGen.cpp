@@ -62,8 +62,8 @@ struct Shared {
 // would compete with the server for the same cores.
 class Connection {
  public:
-  explicit Connection(Shared& shared)
-      : shared_(shared), socket_(shared.io), timer_(shared.io), decoder_(rpc::kMaxFrameSize), in_(64 * 1024) {}
+  Connection(Shared& shared, int index)
+      : shared_(shared), index_(index), socket_(shared.io), timer_(shared.io), decoder_(rpc::kMaxFrameSize), in_(64 * 1024) {}
 
   std::uint64_t calls = 0;
   std::vector<std::uint32_t> latencies;
@@ -142,7 +142,8 @@ class Connection {
     const std::string id = std::to_string(++nextId_);
     std::string request;
     try {
-      request = rpc::EncodeRequest(id, o.method, o.params);
+      request = o.paramsOf ? rpc::EncodeRequest(id, o.method, o.paramsOf(index_, calls))
+                           : rpc::EncodeRequest(id, o.method, o.params);
     } catch (const std::exception& e) {
       shared_.Failed(e.what());
       return Later();
@@ -256,6 +257,7 @@ class Connection {
   }
 
   Shared& shared_;
+  const int index_;
   tcp::socket socket_;
   asio::steady_timer timer_;
   rpc::FrameDecoder decoder_;
@@ -295,7 +297,7 @@ LoadResult RunLoad(const LoadOptions& options) {
   }
   std::vector<std::unique_ptr<Connection>> connections;
   connections.reserve(static_cast<std::size_t>(options.connections));
-  for (int i = 0; i < options.connections; ++i) connections.push_back(std::make_unique<Connection>(shared));
+  for (int i = 0; i < options.connections; ++i) connections.push_back(std::make_unique<Connection>(shared, i));
   shared.waitingHandshakes = options.connections;
   // Every handshake done (or failed) before the clock starts.
   shared.allReady = [&] {

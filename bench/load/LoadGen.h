@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -24,6 +25,10 @@ struct LoadOptions {
   std::uint64_t maxCalls = 0;                    // bound on all calls together; 0: none
   std::string method;
   std::vector<rpc::Param> params;
+  // When set, the arguments of each call instead of params: connection is
+  // 0-based, call counts that connection's calls from 1 (saves of a key of
+  // each connection's own, say).
+  std::function<std::vector<rpc::Param>(int connection, std::uint64_t call)> paramsOf;
   std::chrono::milliseconds callTimeout{std::chrono::seconds(10)};
 };
 

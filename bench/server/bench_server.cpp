@@ -1,16 +1,19 @@
-// bench_server: the application server's latency next to its baseline, in one
-// run on the demo database (a temporary SQLite file):
-//   (a) a bare framed echo over loopback: rpc::Server answering every request
-//       with an empty result, called with the same request as (c);
-//   (b) the SQLite query behind GetQtdePropServico, prepared once: through the
-//       native API, and through the server's own Statement class;
-//   (c) the whole GetQtdePropServico call over loopback, real dispatcher;
-//   (d) a durable SetQtdePropServico of 100 changes over loopback,
-//       alternately inserting and deleting 100 ranges;
-//   (e) throughput of (a) and (c) with 64 connections at once.
-// Prints the median and 99th percentile of each, in microseconds.
+// bench_server: what a remote call costs next to a bare echo, from one run
+// on the demo database (a temporary SQLite file, WAL, synchronous=FULL).
+// The echo is rpc::Server answering every request with an empty result:
+// framing, JSON-RPC decoding and encoding and the socket loop, no method and
+// no database. Each figure of the app server stands beside the echo's for
+// the same request text, with their ratio:
+//   - one connection: median and p99 latency of GetQtdePropServico and of a
+//     durable SetQtdePropServico of one range (inserted, then deleted);
+//   - 64 connections: throughput of the same two (each connection saving a
+//     range of its own);
+//   - in process, no socket: Dispatcher::Handle of the read next to the
+//     echo's handle, which is the server's own work per call;
+//   - the read's query alone (native SQLite, and through Statement), and a
+//     durable save of 100 changes.
 //
-//   bench_server [--iterations N] [--seconds S] [--connections C]
+//   bench_server [--iterations N] [--seconds S] [--connections C] [--handle-only]
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -113,41 +116,76 @@ Figures RawQuery(soci::session& session, std::size_t n) {
   return f;
 }
 
-// 100 one-passenger ranges of a service on a leg without ranges.
+// A range of one passenger (`seat` to `seat`) of a service on a leg
+// without ranges, as a change log row.
+std::string RangeRow(int seat) {
+  return R"({"CDSERVICO":"10101002","CDCIA":"0101","QTPAXDE":)" + std::to_string(seat) +
+         R"(,"QTSERVICO":1,"QTPAXATE":)" + std::to_string(seat) +
+         R"(,"CDCICLO":"0001","CDFILIAL":"0001","CDCLASSE":"0002","NRVOO":"1110","CDTRECHO":"02"})";
+}
+
+std::string Change(bool insert, int seat) {
+  return insert ? R"({"op":"insert","new":)" + RangeRow(seat) + "}" : R"({"op":"delete","old":)" + RangeRow(seat) + "}";
+}
+
+// 100 one-passenger ranges, 1 to 100.
 std::string HundredChanges(bool insert) {
   std::string log = R"({"changes":[)";
-  for (int k = 1; k <= 100; ++k) {
-    const std::string row = R"({"CDSERVICO":"10101002","CDCIA":"0101","QTPAXDE":)" + std::to_string(k) +
-                            R"(,"QTSERVICO":1,"QTPAXATE":)" + std::to_string(k) +
-                            R"(,"CDCICLO":"0001","CDFILIAL":"0001","CDCLASSE":"0002","NRVOO":"1110","CDTRECHO":"02"})";
-    if (k > 1) log += ",";
-    log += insert ? R"({"op":"insert","new":)" + row + "}" : R"({"op":"delete","old":)" + row + "}";
-  }
+  for (int k = 1; k <= 100; ++k) log += (k > 1 ? "," : "") + Change(insert, k);
   return log + "]}";
 }
 
-void Throughput(const char* name, std::uint16_t port, int connections, double seconds) {
+// One range saved: inserted on odd calls, deleted on even ones.
+std::vector<rpc::Param> OneRangeSave(int seat, std::uint64_t call) {
+  return {rpc::Param::Json(R"({"changes":[)" + Change(call % 2 == 1, seat) + "]}")};
+}
+
+// Seats of the one-range saves: 1000 on one connection, 1001 + i on
+// connection i of the throughput runs; apart from HundredChanges'.
+constexpr int kOneConnectionSeat = 1000;
+
+struct Throughput {
+  double callsPerSecond = 0;
+  std::uint32_t p50 = 0, p99 = 0;
+  std::uint64_t errors = 0;
+};
+
+Throughput Load(std::uint16_t port, int connections, double seconds, const char* method,
+                std::function<std::vector<rpc::Param>(int, std::uint64_t)> paramsOf) {
   loadgen::LoadOptions o;
   o.port = port;
   o.connections = connections;
   o.duration = std::chrono::duration<double>(seconds);
-  o.method = "GetQtdePropServico";
-  o.params = Texts(kQtdeArgs);
+  o.method = method;
+  o.paramsOf = std::move(paramsOf);
   const loadgen::LoadResult r = loadgen::RunLoad(o);
-  std::printf("%-40s %6d conns %10.0f calls/s %6llu errors  p50 %5u us  p99 %6u us\n", name, connections,
-              r.CallsPerSecond(), static_cast<unsigned long long>(r.errors), r.Percentile(50), r.Percentile(99));
+  if (r.errors) std::fprintf(stderr, "bench_server: %s: %s\n", method, r.firstError.c_str());
+  return {r.CallsPerSecond(), r.Percentile(50), r.Percentile(99), r.errors};
+}
+
+void Row(const char* name, const Figures& echo, const Figures& app, const char* target) {
+  std::printf("%-40s %9.1f %9.1f %9.1f %9.1f %7.2f %6.2f  %s\n", name, echo.median, echo.p99, app.median, app.p99,
+              app.median / echo.median, app.p99 / echo.p99, target);
+}
+
+void Row(const char* name, const Throughput& echo, const Throughput& app, const char* target) {
+  std::printf("%-40s %19.0f %19.0f %7.2f %6s  %s%s\n", name, echo.callsPerSecond, app.callsPerSecond,
+              app.callsPerSecond / echo.callsPerSecond, "", target, app.errors || echo.errors ? " (errors!)" : "");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Latency of the application server next to a bare echo, on the demo database"};
+  CLI::App app{"What a call of the application server costs next to a bare echo, on the demo database"};
   std::size_t iterations = 20000;
   double seconds = 3;
   int connections = 64;
   app.add_option("--iterations", iterations, "calls measured per figure")->check(CLI::Range(10, 10000000));
   app.add_option("--seconds", seconds, "length of each throughput run")->check(CLI::PositiveNumber);
   app.add_option("--connections", connections, "connections of the throughput runs")->check(CLI::Range(1, 1024));
+  bool handleOnly = false;
+  app.add_flag("--handle-only", handleOnly,
+               "only the in-process Dispatcher::Handle of the read, `iterations` times, for a profiler");
   CLI11_PARSE(app, argc, argv);
 
   char dir[] = "/tmp/ate-bench-XXXXXX";
@@ -164,6 +202,15 @@ int main(int argc, char** argv) {
   so.threads = 2;
   so.maxRequestRate = 0;  // measuring speed, not the guard against floods
   so.maxConnectionsPerPeer = 0;  // every load connection comes from loopback
+  if (handleOnly) {
+    const std::string request = rpc::EncodeRequest("7", "GetQtdePropServico", Texts(kQtdeArgs));
+    rpc::Session session;
+    session.connected = true;
+    Print("in process, no socket: Handle", Measure(iterations, [&] { (void)dispatcher.Handle(request, session); }));
+    side.reset();
+    std::filesystem::remove_all(dir);
+    return 0;
+  }
   rpc::Server echo(so, Echo);
   rpc::Server app_server(so, [&](std::string_view r, rpc::Session& s) { return dispatcher.Handle(r, s); });
   echo.Start();
@@ -174,34 +221,62 @@ int main(int argc, char** argv) {
   rpc::Client client("127.0.0.1", app_server.Port());
   client.Connect(kServer, "bench", "");
   const auto args = Texts(kQtdeArgs);
+  const std::size_t saves = std::min<std::size_t>(iterations, 2000);
 
-  std::printf("%-58s %8s %10s %10s\n", "", "n", "median us", "p99 us");
-  const Figures a = Measure(iterations, [&] { echoClient.Call("GetQtdePropServico", args); });
-  Print("(a) bare framed echo over loopback", a);
-  Print("(b) GetQtdePropServico query, native SQLite API", RawQuery(*side, iterations));
+  // One connection.
+  const Figures echoRead = Measure(iterations, [&] { echoClient.Call("GetQtdePropServico", args); });
+  const Figures appRead = Measure(iterations, [&] { client.Call("GetQtdePropServico", args); });
+  std::uint64_t call = 0;
+  const Figures echoSave = Measure(saves, [&] { echoClient.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++call)); });
+  call = 0;
+  const Figures appSave = Measure(saves, [&] { client.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++call)); });
+  // The warm-up's calls count too: an odd total leaves the range stored.
+  if (call % 2 == 1) client.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++call));
+
+  // In process: the server's own work per call, without the socket.
+  const std::string request = rpc::EncodeRequest("7", "GetQtdePropServico", args);
+  rpc::Session session;
+  session.connected = true;
+  session.user = "bench";
+  const Figures echoHandle = Measure(iterations, [&] { (void)Echo(request, session); });
+  const Figures appHandle = Measure(iterations, [&] { (void)dispatcher.Handle(request, session); });
+
+  // Many connections.
+  auto read = [&args](int, std::uint64_t) { return args; };
+  auto ownRange = [](int connection, std::uint64_t n) { return OneRangeSave(kOneConnectionSeat + 1 + connection, n); };
+  const Throughput echoReads = Load(echo.Port(), connections, seconds, "GetQtdePropServico", read);
+  const Throughput appReads = Load(app_server.Port(), connections, seconds, "GetQtdePropServico", read);
+  const Throughput echoSaves = Load(echo.Port(), connections, seconds, "SetQtdePropServico", ownRange);
+  const Throughput appSaves = Load(app_server.Port(), connections, seconds, "SetQtdePropServico", ownRange);
+
+  std::printf("%-40s %19s %19s %14s\n", "", "echo", "app server", "app/echo");
+  std::printf("%-40s %9s %9s %9s %9s %7s %6s  %s\n", "one connection, us", "median", "p99", "median", "p99", "median",
+              "p99", "target");
+  Row("GetQtdePropServico", echoRead, appRead, "<= 1.5, <= 2");
+  Row("SetQtdePropServico, 1 range, durable", echoSave, appSave, "");
+  Row("in process, no socket: Handle", echoHandle, appHandle, "");
+  std::printf("%-40s %19s %19s\n", (std::to_string(connections) + " connections, calls/s").c_str(), "", "");
+  Row("GetQtdePropServico", echoReads, appReads, ">= 0.70");
+  Row("SetQtdePropServico, 1 range, durable", echoSaves, appSaves, "");
+  std::printf("\n%-58s %8s %10s %10s\n", "", "n", "median us", "p99 us");
+  Print("GetQtdePropServico's query, native SQLite API", RawQuery(*side, iterations));
   appserver::Statement wrapped(
       *side, kQtdeSql, std::vector<appserver::Kind>(6, appserver::Kind::Text),
       {appserver::Kind::Text, appserver::Kind::Text, appserver::Kind::Number, appserver::Kind::Number,
        appserver::Kind::Number, appserver::Kind::Text, appserver::Kind::Text, appserver::Kind::Text,
        appserver::Kind::Text, appserver::Kind::Text});
   const std::vector<std::string> bind{"0001", "ASUL", "ASUL", "10101001", "1110", "01"};
-  Print("(b') the same query through the server's Statement class", Measure(iterations, [&] {
+  Print("the same query through the server's Statement class", Measure(iterations, [&] {
           for (std::size_t i = 0; i < bind.size(); ++i) wrapped.SetText(i, bind[i]);
           for (bool more = wrapped.Execute(); more; more = wrapped.Next()) {
           }
           wrapped.Release();
         }));
-  const Figures c = Measure(iterations, [&] { client.Call("GetQtdePropServico", args); });
-  Print("(c) GetQtdePropServico over loopback, real dispatcher", c);
   bool insert = true;
-  Print("(d) SetQtdePropServico, 100 changes, durable, over loopback", Measure(std::min<std::size_t>(iterations, 400), [&] {
+  Print("SetQtdePropServico, 100 changes, durable, one connection", Measure(std::min<std::size_t>(iterations, 400), [&] {
           client.Call("SetQtdePropServico", {rpc::Param::Json(HundredChanges(insert))});
           insert = !insert;
         }));
-  std::printf("ratios (c)/(a): median %.2f, p99 %.2f\n\n", c.median / a.median, c.p99 / a.p99);
-
-  Throughput("(e) bare echo", echo.Port(), connections, seconds);
-  Throughput("(e) GetQtdePropServico", app_server.Port(), connections, seconds);
 
   echo.Stop();
   app_server.Stop();
