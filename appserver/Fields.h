@@ -8,7 +8,8 @@
 
 namespace appserver::fields {
 
-using Fields = std::vector<packet::FieldDef>;
+// Checked and written once (see packet::PacketFields); List() is the vector.
+using Fields = packet::PacketFields;
 
 const Fields& Companhia();        // GetCompanhia
 const Fields& PropServico();      // GetPropServico

@@ -30,7 +30,9 @@ rpc::Dispatcher::Handler Logged(std::string method, rpc::Dispatcher::Handler han
         const Clock::time_point start = Clock::now();
         try {
           rpc::Reply reply = handler(request, session);
-          spdlog::debug("{} {} {}: ok, {} us", session.peer, session.userInLog, method, MicrosSince(start));
+          // Asked first: the arguments would be worked out even for a line not written.
+          if (spdlog::should_log(spdlog::level::debug))
+            spdlog::debug("{} {} {}: ok, {} us", session.peer, session.userInLog, method, MicrosSince(start));
           return reply;
         } catch (const StorageFailure& e) {
           // The operator's business: the cause is here, the client has the reference.

@@ -110,7 +110,7 @@ rpc::Reply Fetch(Database& db, const StatementDef& def, const fields::Fields& fi
   WithConnection(db, [&](Connection& c) {
     Statement& st = c.Prepared(def);
     bind(st);
-    st.FetchAll(fields, rows);
+    st.FetchAll(fields.List(), rows);
   });
   return PacketReply(fields, std::move(rows));
 }

@@ -11,9 +11,14 @@ namespace appserver {
 
 bool IsBlank(std::string_view s) { return s.find_first_not_of(" \t\r\n") == std::string_view::npos; }
 
-rpc::Reply PacketReply(const std::vector<packet::FieldDef>& fields, std::vector<packet::Row> rows) {
-  packet::DataPacket p{fields, std::move(rows)};
-  return rpc::Reply{packet::EncodePacket(p), {}};
+rpc::Reply PacketReply(const std::vector<packet::FieldDef>& fields, const std::vector<packet::Row>& rows) {
+  return PacketReply(packet::PacketFields(fields), rows);
+}
+
+rpc::Reply PacketReply(const packet::PacketFields& fields, const std::vector<packet::Row>& rows) {
+  rpc::Reply reply{packet::EncodePacket(fields, rows), {}};
+  reply.wellFormed = true;  // EncodePacket throws rather than write anything else
+  return reply;
 }
 
 std::string ErrorData(const std::vector<std::pair<std::string, packet::Value>>& members) {

@@ -21,7 +21,9 @@ bool IsBlank(std::string_view s);
 
 // A data packet answer. Throws packet::PacketError when a value does not
 // fit its field (a programming error: values are clipped when read).
-rpc::Reply PacketReply(const std::vector<packet::FieldDef>& fields, std::vector<packet::Row> rows);
+rpc::Reply PacketReply(const std::vector<packet::FieldDef>& fields, const std::vector<packet::Row>& rows);
+// The same for fields checked and written once.
+rpc::Reply PacketReply(const packet::PacketFields& fields, const std::vector<packet::Row>& rows);
 
 // The JSON object {"name": value, ...} for an error's data; a member whose
 // text is not UTF-8 is left out.

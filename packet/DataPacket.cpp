@@ -204,16 +204,16 @@ int DataPacket::FieldIndex(std::string_view name) const {
   return -1;
 }
 
-std::string EncodePacket(const DataPacket& packet) {
-  CheckFieldsForEncoding(packet.fields);
-  std::string out;
-  JsonWriter w(out);
+namespace {
+
+// {"fields":[...],"rows":[ for fields already checked.
+void WriteHead(JsonWriter& w, const std::vector<FieldDef>& fields) {
   w.Raw(R"({"fields":[)");
-  for (std::size_t i = 0; i < packet.fields.size(); ++i) {
-    const FieldDef& f = packet.fields[i];
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const FieldDef& f = fields[i];
     if (i) w.Raw(',');
     w.Raw(R"({"name":)");
-    (void)w.String(f.name);  // checked above
+    (void)w.String(f.name);  // checked by the caller
     w.Raw(R"(,"type":")");
     w.Raw(FieldTypeName(f.type));
     w.Raw('"');
@@ -224,27 +224,57 @@ std::string EncodePacket(const DataPacket& packet) {
     w.Raw('}');
   }
   w.Raw(R"(],"rows":[)");
-  const std::size_t width = packet.fields.size();
-  for (std::size_t row = 0; row < packet.rows.size(); ++row) {
-    const Row& values = packet.rows[row];
+}
+
+// The rows and the packet's end, after its head.
+void WriteRows(std::string& out, const std::vector<FieldDef>& fields, const std::vector<Row>& rows) {
+  JsonWriter w(out);
+  const std::size_t width = fields.size();
+  for (std::size_t row = 0; row < rows.size(); ++row) {
+    const Row& values = rows[row];
     if (values.size() != width) Throw(RowLength(row, values.size(), width));
     const std::size_t before = out.size();
     if (row) w.Raw(',');
     w.Raw('[');
     for (std::size_t k = 0; k < width; ++k) {
       if (k) w.Raw(',');
-      WriteCell(w, packet.fields[k], values[k], row);
+      WriteCell(w, fields[k], values[k], row);
     }
     w.Raw(']');
     if (row == 0) {
       // Rows of one packet tend to be alike: size the buffer from the first
       // one, with some slack, instead of doubling all the way up.
-      const std::size_t rest = packet.rows.size() - 1;
+      const std::size_t rest = rows.size() - 1;
       const std::size_t each = out.size() - before + 1;
       out.reserve(out.size() + rest * each + rest * each / 8 + 2);
     }
   }
   w.Raw("]}");
+}
+
+}  // namespace
+
+std::string EncodePacket(const DataPacket& packet) {
+  CheckFieldsForEncoding(packet.fields);
+  std::string out;
+  JsonWriter w(out);
+  WriteHead(w, packet.fields);
+  WriteRows(out, packet.fields, packet.rows);
+  return out;
+}
+
+PacketFields::PacketFields(std::vector<FieldDef> fields) : fields_(std::move(fields)) {
+  CheckFieldsForEncoding(fields_);
+  JsonWriter w(head_);
+  WriteHead(w, fields_);
+}
+
+std::string EncodePacket(const PacketFields& fields, const std::vector<Row>& rows) {
+  std::string out;
+  // Room for the head and a few short rows: most answers fit at once.
+  out.reserve(fields.Head().size() + 256);
+  out.append(fields.Head());
+  WriteRows(out, fields.List(), rows);
   return out;
 }
 

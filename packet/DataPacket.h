@@ -35,6 +35,25 @@ struct DataPacket {
 // than its field's size), so that what is sent can always be read.
 std::string EncodePacket(const DataPacket& packet);
 
+// A field list checked, and its part of the packet text written, once: for
+// a server that answers packets of the same fields again and again.
+class PacketFields {
+ public:
+  // Throws PacketError for a field list EncodePacket would refuse.
+  explicit PacketFields(std::vector<FieldDef> fields);
+  const std::vector<FieldDef>& List() const { return fields_; }
+  // {"fields":[...],"rows":[
+  const std::string& Head() const { return head_; }
+
+ private:
+  std::vector<FieldDef> fields_;
+  std::string head_;
+};
+
+// The same text as EncodePacket of those fields and rows, with the same
+// checks of the rows.
+std::string EncodePacket(const PacketFields& fields, const std::vector<Row>& rows);
+
 // Decodes and validates strictly: an object with exactly the members
 // "fields" and "rows" (in any order); each field an object with "name"
 // (non-empty, unique), "type" ("string" or "float") and, for strings, "size"

@@ -163,10 +163,10 @@ std::string EncodeRequest(std::string_view idJson, std::string_view method,
 
 std::string EncodeResult(std::string_view idJson, const Reply& reply) {
   CheckId(idJson, true);
-  CheckJson(reply.resultJson, "result");
+  if (!reply.wellFormed) CheckJson(reply.resultJson, "result");
   const std::string_view result = Trim(reply.resultJson);
   const std::string_view byref = Trim(reply.byrefJson);
-  if (!byref.empty() && CheckJson(byref, "byref") != Token::ArrayStart)
+  if (!reply.wellFormed && !byref.empty() && CheckJson(byref, "byref") != Token::ArrayStart)
     throw std::invalid_argument("byref must be a JSON array");
   std::string out;
   out.reserve(48 + idJson.size() + result.size() + byref.size());

@@ -111,6 +111,9 @@ struct Request {
 struct Reply {
   std::string resultJson = "{}";  // any JSON value
   std::string byrefJson;          // JSON array of by-reference arguments, or empty
+  // Set only by a writer that guarantees both texts are JSON as above
+  // (packet::EncodePacket's, say): EncodeResult then copies them unscanned.
+  bool wellFormed = false;
 };
 
 struct Response {

@@ -153,6 +153,7 @@ class RequestReader {
   void Params(Token t) {
     if (t == Token::ArrayStart) {
       r_.BeginArray();
+      req_.params.reserve(8);  // what most calls take, in one allocation
       for (std::size_t i = 0; r_.NextElement(); ++i) {
         if (i == kMaxArguments) TooMany();
         if (i >= kMaxArguments) r_.SkipValue();

@@ -72,6 +72,7 @@ class Caller {
 // The rows of a packet answer, after checking that its fields are exactly
 // the expected ones (name, type, size); a mismatch fails the test.
 std::vector<json> Rows(const Answer& a, const std::vector<packet::FieldDef>& fields);
+inline std::vector<json> Rows(const Answer& a, const packet::PacketFields& fields) { return Rows(a, fields.List()); }
 
 // A change log with the given changes ({"op":..., "old":..., "new":...}).
 json ChangeLog(std::vector<json> changes);

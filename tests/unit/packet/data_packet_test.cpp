@@ -173,6 +173,20 @@ TEST(DataPacketEncode, RejectsWhatCannotBeDecoded) {
   EXPECT_THAT(ErrorOf([&] { EncodePacket(p); }), HasSubstr("field 1: name is not valid UTF-8"));
 }
 
+// A server writes the fields once and many packets after: the text and the
+// checks must be those of the whole packet's encoder.
+TEST(DataPacketEncode, FieldsWrittenOnceGiveTheSameTextAndTheSameRefusals) {
+  const DataPacket p = SamplePacket();
+  const packet::PacketFields fields(p.fields);
+  EXPECT_EQ(EncodePacket(fields, p.rows), EncodePacket(p));
+  EXPECT_EQ(EncodePacket(fields, {}), EncodePacket(DataPacket{p.fields, {}}));
+  EXPECT_THAT(ErrorOf([&] { EncodePacket(fields, {{Value(), Value()}}); }), HasSubstr("row 0: has 2 values, expected 3"));
+  EXPECT_THAT(ErrorOf([&] { EncodePacket(fields, {{std::string("abcde"), Value(), Value()}}); }),
+              HasSubstr("longer than the field's size 4"));
+  EXPECT_THAT(ErrorOf([] { packet::PacketFields({{"A", FieldType::Float, 0}, {"a", FieldType::Float, 0}}); }),
+              HasSubstr("duplicate field name 'a'"));
+}
+
 TEST(DataPacketDecode, NeverCrashesOnDamagedInput) {
   const std::string json = EncodePacket(SamplePacket());
   for (std::size_t n = 0; n < json.size(); ++n) {
