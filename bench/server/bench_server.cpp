@@ -3,7 +3,8 @@
 // The echo is rpc::Server answering every request with an empty result:
 // framing, JSON-RPC decoding and encoding and the socket loop, no method and
 // no database. Each figure of the app server stands beside the echo's for
-// the same request text, with their ratio:
+// the same request text, with their ratio; the two take turns (ten rounds of
+// calls, three rounds of load), so that the machine's drift touches both:
 //   - one connection: median and p99 latency of GetQtdePropServico and of a
 //     durable SetQtdePropServico of one range (inserted, then deleted);
 //   - 64 connections: throughput of the same two (each connection saving a
@@ -56,6 +57,12 @@ struct Figures {
   std::size_t n = 0;
 };
 
+Figures Summary(std::vector<double>& us) {
+  std::sort(us.begin(), us.end());
+  const std::size_t n = us.size();
+  return {us[n / 2], us[std::min(n - 1, n * 99 / 100)], n};
+}
+
 // Runs op n times after a warm-up and gives the median and p99 in µs.
 Figures Measure(std::size_t n, const std::function<void()>& op) {
   for (std::size_t i = 0; i < std::min<std::size_t>(n / 10 + 1, 500); ++i) op();
@@ -65,8 +72,29 @@ Figures Measure(std::size_t n, const std::function<void()>& op) {
     op();
     t = std::chrono::duration<double, std::micro>(Clock::now() - start).count();
   }
-  std::sort(us.begin(), us.end());
-  return {us[n / 2], us[std::min(n - 1, n * 99 / 100)], n};
+  return Summary(us);
+}
+
+// The same for two operations taking turns in ten rounds, so that the
+// machine slowing down or speeding up during the run touches both alike.
+std::pair<Figures, Figures> MeasurePair(std::size_t n, const std::function<void()>& a,
+                                        const std::function<void()>& b) {
+  constexpr std::size_t kRounds = 10;
+  for (std::size_t i = 0; i < std::min<std::size_t>(n / 10 + 1, 500); ++i) a(), b();
+  std::vector<double> usA, usB;
+  usA.reserve(n);
+  usB.reserve(n);
+  for (std::size_t round = 0; round < kRounds; ++round) {
+    const std::size_t calls = n / kRounds + (round < n % kRounds ? 1 : 0);
+    for (auto [op, us] : {std::pair{&a, &usA}, std::pair{&b, &usB}}) {
+      for (std::size_t i = 0; i < calls; ++i) {
+        const auto start = Clock::now();
+        (*op)();
+        us->push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+      }
+    }
+  }
+  return {Summary(usA), Summary(usB)};
 }
 
 void Print(const char* name, const Figures& f) {
@@ -141,26 +169,52 @@ std::vector<rpc::Param> OneRangeSave(int seat, std::uint64_t call) {
 }
 
 // Seats of the one-range saves: 1000 on one connection, 1001 + i on
-// connection i of the throughput runs; apart from HundredChanges'.
+// connection i of the first throughput round, and on; apart from
+// HundredChanges' and below the highest bound, 9999.
 constexpr int kOneConnectionSeat = 1000;
 
 struct Throughput {
-  double callsPerSecond = 0;
-  std::uint32_t p50 = 0, p99 = 0;
+  double callsPerSecond = 0;  // the median of the rounds'
+  double ratio = 0;           // the median of the rounds' ratios, app/echo
   std::uint64_t errors = 0;
 };
 
-Throughput Load(std::uint16_t port, int connections, double seconds, const char* method,
-                std::function<std::vector<rpc::Param>(int, std::uint64_t)> paramsOf) {
+double Load(std::uint16_t port, int connections, double seconds, const char* method,
+            const std::function<std::vector<rpc::Param>(int, std::uint64_t)>& paramsOf, std::uint64_t* errors) {
   loadgen::LoadOptions o;
   o.port = port;
   o.connections = connections;
   o.duration = std::chrono::duration<double>(seconds);
   o.method = method;
-  o.paramsOf = std::move(paramsOf);
+  o.paramsOf = paramsOf;
   const loadgen::LoadResult r = loadgen::RunLoad(o);
   if (r.errors) std::fprintf(stderr, "bench_server: %s: %s\n", method, r.firstError.c_str());
-  return {r.CallsPerSecond(), r.Percentile(50), r.Percentile(99), r.errors};
+  *errors += r.errors;
+  return r.CallsPerSecond();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// The echo and the app server loaded in turn, three rounds each, so that
+// the machine's drift touches both alike.
+std::pair<Throughput, Throughput> LoadPair(std::uint16_t echoPort, std::uint16_t appPort, int connections,
+                                           double seconds, const char* method,
+                                           const std::function<std::vector<rpc::Param>(int, int, std::uint64_t)>& paramsOf) {
+  constexpr int kRounds = 3;
+  std::vector<double> echo, app, ratios;
+  std::uint64_t echoErrors = 0, appErrors = 0;
+  for (int round = 0; round < kRounds; ++round) {
+    // paramsOf(round, connection, call): a round's saves leave ranges behind.
+    auto params = [&](int connection, std::uint64_t call) { return paramsOf(round, connection, call); };
+    echo.push_back(Load(echoPort, connections, seconds / kRounds, method, params, &echoErrors));
+    app.push_back(Load(appPort, connections, seconds / kRounds, method, params, &appErrors));
+    ratios.push_back(app.back() / echo.back());
+  }
+  const double ratio = Median(ratios);
+  return {{Median(echo), ratio, echoErrors}, {Median(app), ratio, appErrors}};
 }
 
 void Row(const char* name, const Figures& echo, const Figures& app, const char* target) {
@@ -169,8 +223,8 @@ void Row(const char* name, const Figures& echo, const Figures& app, const char* 
 }
 
 void Row(const char* name, const Throughput& echo, const Throughput& app, const char* target) {
-  std::printf("%-40s %19.0f %19.0f %7.2f %6s  %s%s\n", name, echo.callsPerSecond, app.callsPerSecond,
-              app.callsPerSecond / echo.callsPerSecond, "", target, app.errors || echo.errors ? " (errors!)" : "");
+  std::printf("%-40s %19.0f %19.0f %7.2f %6s  %s%s\n", name, echo.callsPerSecond, app.callsPerSecond, app.ratio,
+              "", target, app.errors || echo.errors ? " (errors!)" : "");
 }
 
 }  // namespace
@@ -178,10 +232,10 @@ void Row(const char* name, const Throughput& echo, const Throughput& app, const 
 int main(int argc, char** argv) {
   CLI::App app{"What a call of the application server costs next to a bare echo, on the demo database"};
   std::size_t iterations = 20000;
-  double seconds = 3;
+  double seconds = 6;
   int connections = 64;
   app.add_option("--iterations", iterations, "calls measured per figure")->check(CLI::Range(10, 10000000));
-  app.add_option("--seconds", seconds, "length of each throughput run")->check(CLI::PositiveNumber);
+  app.add_option("--seconds", seconds, "seconds each server is loaded per throughput figure, in three rounds")->check(CLI::PositiveNumber);
   app.add_option("--connections", connections, "connections of the throughput runs")->check(CLI::Range(1, 1024));
   bool handleOnly = false;
   app.add_flag("--handle-only", handleOnly,
@@ -224,12 +278,12 @@ int main(int argc, char** argv) {
   const std::size_t saves = std::min<std::size_t>(iterations, 2000);
 
   // One connection.
-  const Figures echoRead = Measure(iterations, [&] { echoClient.Call("GetQtdePropServico", args); });
-  const Figures appRead = Measure(iterations, [&] { client.Call("GetQtdePropServico", args); });
-  std::uint64_t call = 0;
-  const Figures echoSave = Measure(saves, [&] { echoClient.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++call)); });
-  call = 0;
-  const Figures appSave = Measure(saves, [&] { client.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++call)); });
+  const auto [echoRead, appRead] = MeasurePair(
+      iterations, [&] { echoClient.Call("GetQtdePropServico", args); }, [&] { client.Call("GetQtdePropServico", args); });
+  std::uint64_t echoCall = 0, call = 0;
+  const auto [echoSave, appSave] = MeasurePair(
+      saves, [&] { echoClient.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++echoCall)); },
+      [&] { client.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++call)); });
   // The warm-up's calls count too: an odd total leaves the range stored.
   if (call % 2 == 1) client.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++call));
 
@@ -238,16 +292,18 @@ int main(int argc, char** argv) {
   rpc::Session session;
   session.connected = true;
   session.user = "bench";
-  const Figures echoHandle = Measure(iterations, [&] { (void)Echo(request, session); });
-  const Figures appHandle = Measure(iterations, [&] { (void)dispatcher.Handle(request, session); });
+  const auto [echoHandle, appHandle] = MeasurePair(
+      iterations, [&] { (void)Echo(request, session); }, [&] { (void)dispatcher.Handle(request, session); });
 
   // Many connections.
-  auto read = [&args](int, std::uint64_t) { return args; };
-  auto ownRange = [](int connection, std::uint64_t n) { return OneRangeSave(kOneConnectionSeat + 1 + connection, n); };
-  const Throughput echoReads = Load(echo.Port(), connections, seconds, "GetQtdePropServico", read);
-  const Throughput appReads = Load(app_server.Port(), connections, seconds, "GetQtdePropServico", read);
-  const Throughput echoSaves = Load(echo.Port(), connections, seconds, "SetQtdePropServico", ownRange);
-  const Throughput appSaves = Load(app_server.Port(), connections, seconds, "SetQtdePropServico", ownRange);
+  auto read = [&args](int, int, std::uint64_t) { return args; };
+  auto ownRange = [connections](int round, int connection, std::uint64_t n) {
+    return OneRangeSave(kOneConnectionSeat + 1 + round * connections + connection, n);
+  };
+  const auto [echoReads, appReads] =
+      LoadPair(echo.Port(), app_server.Port(), connections, seconds, "GetQtdePropServico", read);
+  const auto [echoSaves, appSaves] =
+      LoadPair(echo.Port(), app_server.Port(), connections, seconds, "SetQtdePropServico", ownRange);
 
   std::printf("%-40s %19s %19s %14s\n", "", "echo", "app server", "app/echo");
   std::printf("%-40s %9s %9s %9s %9s %7s %6s  %s\n", "one connection, us", "median", "p99", "median", "p99", "median",
