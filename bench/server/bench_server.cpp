@@ -256,10 +256,13 @@ int main(int argc, char** argv) {
   so.threads = 2;
   so.maxRequestRate = 0;  // measuring speed, not the guard against floods
   so.maxConnectionsPerPeer = 0;  // every load connection comes from loopback
+  // In process: the server's own work per call, without the socket.
+  const auto args = Texts(kQtdeArgs);
+  const std::string request = rpc::EncodeRequest("7", "GetQtdePropServico", args);
+  rpc::Session session;
+  session.connected = true;
+  session.user = "bench";
   if (handleOnly) {
-    const std::string request = rpc::EncodeRequest("7", "GetQtdePropServico", Texts(kQtdeArgs));
-    rpc::Session session;
-    session.connected = true;
     Print("in process, no socket: Handle", Measure(iterations, [&] { (void)dispatcher.Handle(request, session); }));
     side.reset();
     std::filesystem::remove_all(dir);
@@ -274,7 +277,6 @@ int main(int argc, char** argv) {
   echoClient.Connect(kServer, "bench", "");
   rpc::Client client("127.0.0.1", app_server.Port());
   client.Connect(kServer, "bench", "");
-  const auto args = Texts(kQtdeArgs);
   const std::size_t saves = std::min<std::size_t>(iterations, 2000);
 
   // One connection.
@@ -287,11 +289,6 @@ int main(int argc, char** argv) {
   // The warm-up's calls count too: an odd total leaves the range stored.
   if (call % 2 == 1) client.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++call));
 
-  // In process: the server's own work per call, without the socket.
-  const std::string request = rpc::EncodeRequest("7", "GetQtdePropServico", args);
-  rpc::Session session;
-  session.connected = true;
-  session.user = "bench";
   const auto [echoHandle, appHandle] = MeasurePair(
       iterations, [&] { (void)Echo(request, session); }, [&] { (void)dispatcher.Handle(request, session); });
 
