@@ -105,6 +105,7 @@ int Serve(const appserver::Options& options) {
   serverOptions.maxRequestRate = options.maxRate;
   serverOptions.idleTimeout = std::chrono::seconds(options.idleTimeout);
   serverOptions.frameTimeout = std::chrono::seconds(options.frameTimeout);
+  serverOptions.httpServerName = appserver::kServerName;  // JSON-RPC over HTTP on the same port
   rpc::Server server(serverOptions, [&dispatcher](std::string_view request, rpc::Session& session) {
     return dispatcher.Handle(request, session);
   });

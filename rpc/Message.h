@@ -26,6 +26,7 @@ enum ErrorCode : int {
   kInvalidParams = -32602,
   kInternalError = -32603,
   kTooManyRequests = -32001,  // over the connection's request-rate limit
+  kUnauthorized = -32002,     // an HTTP request without a valid user or token
   kConflict = 1001,          // row changed or removed by another user
   kRuleViolated = 1002,      // duplicate or overlapping range, bounds
   kUnknownReference = 1003,  // flight, service

@@ -50,6 +50,11 @@ struct ServerOptions {
   double maxRequestRate = 1000;
   // PEM files; both set: every connection is TLS (1.2 or later).
   std::string tlsCert, tlsKey;
+  // Set: the port also answers JSON-RPC over HTTP/1.1 (POST /rpc), told
+  // apart from frames by a connection's first byte. HTTP requests carry no
+  // Connect: each stands for one to this server name, with the user and
+  // token of its headers. Empty: frames only.
+  std::string httpServerName;
 };
 
 class Server {

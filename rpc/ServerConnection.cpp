@@ -61,11 +61,24 @@ void Connection::Read() {
 void Connection::OnRead(std::error_code ec, std::size_t n) {
   if (closed_) return;
   if (ec) {
+    const bool inside = http_ ? http_->Begun() : decoder_.Buffered() > 0;
     if (ec == asio::error::eof)
-      Close(decoder_.Buffered() ? "the peer closed the connection inside a frame" : "closed by the peer");
+      Close(inside ? "the peer closed the connection inside a request" : "closed by the peer");
     else if (ec != asio::error::operation_aborted)
       Close(ec.message());
     return;
+  }
+  if (transport_ == Transport::Unknown && n > 0) {
+    // A frame's first byte is its length's highest, 0 or 1 within any
+    // limit; an HTTP request starts with its method's first letter.
+    const char c = in_[0];
+    const bool http = !core_.options.httpServerName.empty() && c >= 'A' && c <= 'Z';
+    transport_ = http ? Transport::Http : Transport::Framed;
+    if (http) http_ = std::make_unique<HttpRequestReader>();
+  }
+  if (http_) {
+    http_->Feed(std::string_view(in_.data(), n));
+    return ProcessHttp();
   }
   decoder_.Feed(std::string_view(in_.data(), n));
   Process();
@@ -93,6 +106,7 @@ void Connection::ReleaseFrame() {
 
 // Answers the next whole request already received, or reads on.
 void Connection::Process() {
+  if (http_) return ProcessHttp();
   std::optional<std::string> request;
   try {
     request = decoder_.Next();
@@ -147,20 +161,6 @@ void Connection::AfterStrangersRequest(Dispatcher::Outcome& outcome) {
   WriteLater(std::move(outcome), core_.peers.Refused(address_));
 }
 
-// The handle's outcome, or an internal error when it throws.
-template <typename Handle>
-Dispatcher::Outcome Connection::Guarded(Handle&& handle) {
-  try {
-    return handle();
-  } catch (const std::exception& e) {
-    spdlog::error("rpc: {}: the request handler failed: {}", session_.peer, e.what());
-    return {InternalErrorResponse("null", std::string("internal error: ") + e.what()), false};
-  } catch (...) {
-    spdlog::error("rpc: {}: the request handler failed with an unknown exception", session_.peer);
-    return {InternalErrorResponse("null", "internal error"), false};
-  }
-}
-
 // The answer is made on the slow lane and written back on the strand; the
 // connection reads nothing meanwhile. The work guard keeps the I/O threads
 // running until the answer is back, also while the server stops.
@@ -186,6 +186,7 @@ void Connection::Write(Dispatcher::Outcome outcome) {
   ReleaseFrame();
   response_ = std::move(outcome.response);
   closeAfterWrite_ = outcome.close;
+  closeWhy_ = "closed after a refused request";
   if (response_.size() > core_.options.maxFrame) {
     spdlog::error("rpc: {}: answer of {} bytes exceeds the frame limit of {} bytes", session_.peer,
                   response_.size(), core_.options.maxFrame);
@@ -198,11 +199,17 @@ void Connection::Write(Dispatcher::Outcome outcome) {
   const auto n = static_cast<std::uint32_t>(response_.size());
   header_ = {static_cast<unsigned char>(n >> 24), static_cast<unsigned char>(n >> 16),
              static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(n)};
+  StartWrite(std::string_view(reinterpret_cast<const char*>(header_.data()), header_.size()));
+}
+
+// Sends head and response_, then reads on (OnWrite). head must live until
+// then.
+void Connection::StartWrite(std::string_view head) {
   // The idle clock restarts once the answer is ready: the time spent in
   // the handler does not count, a peer that does not read its answer does.
   // A stranger keeps the handshake's deadline.
   if (session_.connected) SetDeadline(core_.options.idleTimeout, "idle for ");
-  const std::array<asio::const_buffer, 2> buffers = {asio::buffer(header_), asio::buffer(response_)};
+  const std::array<asio::const_buffer, 2> buffers = {asio::buffer(head), asio::buffer(response_)};
   stream_.AsyncWrite(buffers, [self = shared_from_this()](std::error_code ec, std::size_t) { self->OnWrite(ec); });
 }
 
@@ -214,7 +221,7 @@ void Connection::OnWrite(std::error_code ec) {
     return;
   }
   if (closeAfterWrite_) {
-    Close("closed after a refused request");
+    Close(closeWhy_);
     return;
   }
   Process();

@@ -8,6 +8,10 @@
 // hands within the handshake time-out, its frames are small, and its first
 // error closes it after an answer held back longer at each refusal of its
 // address.
+//
+// A connection whose first byte is an upper-case letter speaks HTTP/1.1
+// instead (when the server serves it): each request then authenticates on
+// its own, and the same limits and time-outs hold.
 
 #include <array>
 #include <functional>
@@ -16,6 +20,7 @@
 #include <vector>
 
 #include "rpc/Frame.h"
+#include "rpc/HttpRpc.h"
 #include "rpc/RequestRate.h"
 #include "rpc/ServerCore.h"
 #include "rpc/ServerStream.h"
@@ -51,6 +56,19 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void WriteLater(Dispatcher::Outcome outcome, std::chrono::milliseconds delay);
   void OnWrite(std::error_code ec);
   void SetDeadline(std::chrono::milliseconds timeout, const char* why);
+  void StartWrite(std::string_view head);
+
+  // The HTTP side (ServerHttp.cpp).
+  void ProcessHttp();
+  bool AdmitHttpHead();
+  std::optional<http::Refusal> Authorize(const HttpHead& head);
+  bool ReserveHttpBody(const HttpHead& head);
+  void WriteContinue();
+  void ServeHttpRequest();
+  bool RunHttpCalls(std::size_t from, bool offStrand);
+  void FinishHttp();
+  void RefuseHttp(const http::Refusal& refusal, const std::string& why);
+  void WriteHttp(int status, std::string body, bool close, const std::string& extraHeaders = {});
   void TightenDeadline(std::chrono::milliseconds timeout, const char* why);
   void WaitIdle();
 
@@ -73,7 +91,30 @@ class Connection : public std::enable_shared_from_this<Connection> {
   std::array<unsigned char, kFrameHeaderSize> header_{};
   std::string response_;
   bool closeAfterWrite_ = false;
+  std::string closeWhy_;  // logged when closing after the write
+
+  enum class Transport { Unknown, Framed, Http } transport_ = Transport::Unknown;
+  std::unique_ptr<HttpRequestReader> http_;
+  std::optional<http::Credentials> authorized_;  // what session_ connected with over HTTP
+  http::Calls httpCalls_;                         // of the request being answered
+  bool httpKeepAlive_ = true;
+  bool httpRateRefused_ = false;  // the single call of the request was over the rate
+  std::string httpHead_;
   bool closed_ = false;
 };
+
+// The handle's outcome, or an internal error when it throws.
+template <typename Handle>
+Dispatcher::Outcome Connection::Guarded(Handle&& handle) {
+  try {
+    return handle();
+  } catch (const std::exception& e) {
+    spdlog::error("rpc: {}: the request handler failed: {}", session_.peer, e.what());
+    return {InternalErrorResponse("null", std::string("internal error: ") + e.what()), false};
+  } catch (...) {
+    spdlog::error("rpc: {}: the request handler failed with an unknown exception", session_.peer);
+    return {InternalErrorResponse("null", "internal error"), false};
+  }
+}
 
 }  // namespace rpc::server_detail

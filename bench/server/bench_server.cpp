@@ -12,7 +12,9 @@
 //   - in process, no socket: Dispatcher::Handle of the read next to the
 //     echo's handle, which is the server's own work per call;
 //   - the read's query alone (native SQLite, and through Statement), and a
-//     durable save of 100 changes.
+//     durable save of 100 changes;
+//   - the read over HTTP on one kept-alive connection next to the framed
+//     call, both to the app server.
 //
 //   bench_server [--iterations N] [--seconds S] [--connections C] [--handle-only]
 
@@ -25,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "HttpCaller.h"
 #include "LoadGen.h"
 #include "appserver/Database.h"
 #include "appserver/Methods.h"
@@ -269,6 +272,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   rpc::Server echo(so, Echo);
+  so.httpServerName = kServer;
   rpc::Server app_server(so, [&](std::string_view r, rpc::Session& s) { return dispatcher.Handle(r, s); });
   echo.Start();
   app_server.Start();
@@ -288,6 +292,11 @@ int main(int argc, char** argv) {
       [&] { client.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++call)); });
   // The warm-up's calls count too: an odd total leaves the range stored.
   if (call % 2 == 1) client.Call("SetQtdePropServico", OneRangeSave(kOneConnectionSeat, ++call));
+
+  HttpCaller http(app_server.Port(), "bench");
+  const std::string httpRequest = rpc::EncodeRequest("7", "GetQtdePropServico", args);
+  const auto [framedRead, httpRead] = MeasurePair(
+      iterations, [&] { client.Call("GetQtdePropServico", args); }, [&] { (void)rpc::DecodeResponse(http.Post(httpRequest)); });
 
   const auto [echoHandle, appHandle] = MeasurePair(
       iterations, [&] { (void)Echo(request, session); }, [&] { (void)dispatcher.Handle(request, session); });
@@ -311,6 +320,9 @@ int main(int argc, char** argv) {
   std::printf("%-40s %19s %19s\n", (std::to_string(connections) + " connections, calls/s").c_str(), "", "");
   Row("GetQtdePropServico", echoReads, appReads, ">= 0.70");
   Row("SetQtdePropServico, 1 range, durable", echoSaves, appSaves, "");
+  std::printf("\n%-40s %19s %19s %14s\n", "app server, one connection, us", "framed", "HTTP kept alive",
+              "HTTP/framed");
+  Row("GetQtdePropServico", framedRead, httpRead, "<= 1.2 (median)");
   std::printf("\n%-58s %8s %10s %10s\n", "", "n", "median us", "p99 us");
   Print("GetQtdePropServico's query, native SQLite API", RawQuery(*side, iterations));
   appserver::Statement wrapped(
