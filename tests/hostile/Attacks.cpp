@@ -210,7 +210,7 @@ void Guesses(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
 }  // namespace
 
 std::vector<Attack> AllAttacks() {
-  return {{"silent slots", Slots},
+  std::vector<Attack> all{{"silent slots", Slots},
           {"trickle", Trickle},
           {"16 MiB frame before Connect", StrangersBigFrame},
           {"16 MiB frames begun after Connect", FriendsBigFrames},
@@ -218,6 +218,8 @@ std::vector<Attack> AllAttacks() {
           {"empty-frame flood", EmptyFrameFlood},
           {"malformed requests", Malformed},
           {"token guesses", Guesses}};
+  for (Attack& a : HttpAttacks()) all.push_back(std::move(a));
+  return all;
 }
 
 }  // namespace hostile

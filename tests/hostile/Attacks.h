@@ -50,5 +50,8 @@ struct Attack {
 // handshake, a huge array, empty-frame floods, malformed requests, token
 // guesses.
 std::vector<Attack> AllAttacks();
+// The same care over HTTP: heads that never end, huge heads, a request
+// smuggled behind both body lengths, bearer-token guesses.
+std::vector<Attack> HttpAttacks();
 
 }  // namespace hostile

@@ -64,6 +64,20 @@ std::optional<std::string> Peer::ReadFrame(std::chrono::milliseconds timeout) {
   }
 }
 
+std::optional<std::string> Peer::ReadUntilClosed(std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  std::string got;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd p{fd_, POLLIN, 0};
+    if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0) return std::nullopt;
+    char buf[16384];
+    const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+    if (n <= 0) return got;
+    got.append(buf, static_cast<std::size_t>(n));
+  }
+}
+
 bool Peer::Closed(std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {

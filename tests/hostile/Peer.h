@@ -26,6 +26,9 @@ class Peer {
   bool SendFrame(std::string_view payload) { return Send(rpc::EncodeFrame(payload)); }
   // The next frame, or nullopt on close or time-out.
   std::optional<std::string> ReadFrame(std::chrono::milliseconds timeout);
+  // Every byte that arrives until the server closes the connection, or
+  // nullopt when it is still open at the time-out.
+  std::optional<std::string> ReadUntilClosed(std::chrono::milliseconds timeout);
   // Whether the server closed the connection, waiting up to timeout.
   bool Closed(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
 
