@@ -97,12 +97,12 @@ std::string ConnectRequest(std::string_view serverName, const Credentials& crede
   return EncodeRequest("0", "Connect", named);
 }
 
-Calls SplitBody(std::string_view body) {
+Calls SplitBody(std::string body) {
   Calls out;
   std::size_t first = 0;
   while (first < body.size() && std::isspace(static_cast<unsigned char>(body[first]))) ++first;
   if (first == body.size() || body[first] != '[') {
-    out.calls.emplace_back(body);
+    out.calls.push_back(std::move(body));  // one request: no copy of a large body
     out.answers.emplace_back();
     return out;
   }

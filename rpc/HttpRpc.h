@@ -64,7 +64,7 @@ struct Calls {
   std::vector<std::string> answers;   // one per call, filled ahead for bad elements
   std::optional<std::string> answer;  // the whole body's answer
 };
-Calls SplitBody(std::string_view body);
+Calls SplitBody(std::string body);
 
 // The answers of the calls as one body: the single answer, or a JSON array
 // in the order of the batch.
