@@ -127,9 +127,9 @@ Calls SplitBody(std::string body) {
   return out;
 }
 
-std::string JoinAnswers(const Calls& calls) {
-  if (calls.answer) return *calls.answer;
-  if (!calls.batch) return calls.answers.empty() ? std::string() : calls.answers.front();
+std::string JoinAnswers(Calls calls) {
+  if (calls.answer) return std::move(*calls.answer);
+  if (!calls.batch) return calls.answers.empty() ? std::string() : std::move(calls.answers.front());
   std::size_t size = 2;
   for (const std::string& a : calls.answers) size += a.size() + 1;
   std::string out;

@@ -68,7 +68,7 @@ Calls SplitBody(std::string body);
 
 // The answers of the calls as one body: the single answer, or a JSON array
 // in the order of the batch.
-std::string JoinAnswers(const Calls& calls);
+std::string JoinAnswers(Calls calls);
 
 // The head of an answer of `status` with a JSON body of `length` bytes.
 // keepAlive false adds "Connection: close". extraHeaders, when given, are

@@ -208,10 +208,10 @@ bool Connection::RunHttpCalls(std::size_t from, bool offStrand) {
 }
 
 void Connection::FinishHttp() {
-  std::string body = http::JoinAnswers(httpCalls_);
   // A single call over the rate is told by its status too; in a batch the
   // others may have been answered.
   const bool refused = httpRateRefused_ && !httpCalls_.batch;
+  std::string body = http::JoinAnswers(std::move(httpCalls_));
   httpCalls_ = http::Calls{};
   WriteHttp(refused ? 429 : 200, std::move(body), !httpKeepAlive_, refused ? http::RefusalHeaders(429) : "");
 }
