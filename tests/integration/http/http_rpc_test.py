@@ -9,6 +9,7 @@ import http.client
 import json
 import os
 import socket
+import ssl
 import struct
 import subprocess
 import sys
@@ -17,19 +18,21 @@ import time
 import unittest
 
 BIN = sys.argv.pop(1) if len(sys.argv) > 1 else "build/bin"
+TLS_DIR = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support", "tls")
 TOKEN = "s3gredo"
 SERVER = "Ate11600.rdmPropPass"
 
 
 class Server:
-    def __init__(self):
+    def __init__(self, *extra):
         self.dir = tempfile.TemporaryDirectory()
+        self.log = open(os.path.join(self.dir.name, "log"), "w")
         self.proc = subprocess.Popen(
             [os.path.join(BIN, "ate-appserver"), "--init-db", "--demo",
              "--db", "sqlite:" + os.path.join(self.dir.name, "ate.db"),
              "--listen", "127.0.0.1:0", "--token", TOKEN, "--handshake-timeout", "2",
-             "--frame-timeout", "2", "--log-level", "warn"],
-            stdout=subprocess.PIPE, stderr=open(os.path.join(self.dir.name, "log"), "w"), text=True)
+             "--frame-timeout", "2", "--log-level", "warn", *extra],
+            stdout=subprocess.PIPE, stderr=self.log, text=True)
         line = self.proc.stdout.readline()
         if "listening on" not in line:
             raise RuntimeError("the server did not start: " + line)
@@ -38,6 +41,8 @@ class Server:
     def stop(self):
         self.proc.terminate()
         self.proc.wait(10)
+        self.proc.stdout.close()
+        self.log.close()
         self.dir.cleanup()
 
 
@@ -72,6 +77,13 @@ def headers(user="teste", token=TOKEN):
     if token is not None:
         h["Authorization"] = "Bearer " + token
     return h
+
+
+def connection(test, host="127.0.0.1", port=None, **kw):
+    conn = (http.client.HTTPSConnection if "context" in kw else http.client.HTTPConnection)(
+        host, port or test.port, timeout=10, **kw)
+    test.addCleanup(conn.close)
+    return conn
 
 
 def post(conn, payload, **kw):
@@ -112,14 +124,15 @@ class HttpRpcTest(unittest.TestCase):
     def good_call(self):
         # A good call from this address forgets its earlier refusals, whose
         # answers are otherwise held back longer each time.
-        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        conn = connection(self)
         response, _ = post(conn, {"jsonrpc": "2.0", "id": 1, "method": "GetCompanhia", "params": ["ASUL", "", "0001"]})
         self.assertEqual(response.status, 200)
         conn.close()
 
     def test_every_read_answers_as_over_frames_on_one_kept_connection(self):
         framed = Framed(self.port)
-        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        self.addCleanup(framed.sock.close)
+        conn = connection(self)
         services = framed.call("GetPropServico", ["0001", "ASUL", "1110", "01"])["result"]
         self.assertTrue(services["rows"], "the demo leg 1110/01 has services")
         row = dict(zip([f["name"] for f in services["fields"]], services["rows"][0]))
@@ -150,7 +163,7 @@ class HttpRpcTest(unittest.TestCase):
         self.assertIn("error", answer)
 
     def test_a_batch_is_answered_in_order_each_element_on_its_own(self):
-        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        conn = connection(self)
         batch = [
             {"jsonrpc": "2.0", "id": "a", "method": "GetQtdeParaPax", "params": ["0001", "ASUL", "1110", "01", "123"]},
             {"jsonrpc": "2.0", "id": "b", "method": "NoSuchMethod", "params": []},
@@ -172,7 +185,7 @@ class HttpRpcTest(unittest.TestCase):
         for kw, text in [({"user": None}, "X-Ate-User"), ({"token": None}, "token"), ({"token": "wrong"}, "wrong token")]:
             with self.subTest(**{k: str(v) for k, v in kw.items()}):
                 self.good_call()
-                conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+                conn = connection(self)
                 response, answer = post(conn, {"jsonrpc": "2.0", "id": 1, "method": "GetCompanhia",
                                                "params": ["ASUL", "", "0001"]}, **kw)
                 self.assertEqual(response.status, 401)
@@ -188,7 +201,7 @@ class HttpRpcTest(unittest.TestCase):
         for method, path, extra, status in cases:
             with self.subTest(method=method, path=path):
                 self.good_call()
-                conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+                conn = connection(self)
                 h = dict(headers(), **extra)
                 conn.request(method, path, "{}" if method == "POST" else None, h)
                 response = conn.getresponse()
@@ -221,6 +234,23 @@ class HttpRpcTest(unittest.TestCase):
         got = raw(self.port, b"POST /rpc HTTP/1.1\r\nHost: x\r\n", wait=10)
         self.assertEqual(got, b"", "a head that never ends is cut off, unanswered")
         self.assertLess(time.monotonic() - started, 8)
+
+
+    def test_https_on_a_tls_port_and_nothing_in_clear(self):
+        server = Server("--tls-cert", os.path.join(TLS_DIR, "server.pem"),
+                        "--tls-key", os.path.join(TLS_DIR, "server.key"))
+        try:
+            context = ssl.create_default_context(cafile=os.path.join(TLS_DIR, "ca.pem"))
+            conn = connection(self, "localhost", server.port, context=context)
+            response, answer = post(conn, {"jsonrpc": "2.0", "id": 1, "method": "GetQtdeParaPax",
+                                           "params": ["0001", "ASUL", "1110", "01", "123"]})
+            self.assertEqual(response.status, 200)
+            self.assertTrue(answer["result"]["rows"])
+            plain = connection(self, port=server.port)
+            with self.assertRaises((http.client.HTTPException, ConnectionError)):
+                post(plain, {"jsonrpc": "2.0", "id": 1, "method": "GetCompanhia", "params": ["ASUL", "", "0001"]})
+        finally:
+            server.stop()
 
 
 if __name__ == "__main__":
