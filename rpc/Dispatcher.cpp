@@ -8,6 +8,7 @@
 #include "packet/JsonReader.h"
 #include "rpc/ErrorReference.h"
 #include "rpc/LogText.h"
+#include "rpc/SameSecret.h"
 
 namespace rpc {
 
@@ -91,19 +92,6 @@ std::string IdFromErrorData(const std::string& data) {
   }
   return "null";
 }
-
-// Comparison whose time does not depend on where the texts differ.
-bool SameSecret(std::string_view a, std::string_view b) {
-  unsigned char diff = a.size() == b.size() ? 0 : 1;
-  const std::size_t n = std::max(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char x = i < a.size() ? static_cast<unsigned char>(a[i]) : 0;
-    const unsigned char y = i < b.size() ? static_cast<unsigned char>(b[i]) : 0;
-    diff |= x ^ y;
-  }
-  return diff == 0;
-}
-
 
 // Client text in an answer or a log line: short, and unable to forge one.
 std::string Quoted(std::string_view s) { return LogQuoted(s, 60); }

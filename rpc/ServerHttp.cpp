@@ -4,26 +4,15 @@
 #include <fmt/format.h>
 
 #include "rpc/LogText.h"
+#include "rpc/SameSecret.h"
 #include "rpc/ServerConnection.h"
 
 namespace rpc::server_detail {
 
 namespace {
 
-// Comparison whose time does not depend on where the texts differ: a
-// token checked against the one a connection last proved must not leak
-// that one.
-bool SameSecret(std::string_view a, std::string_view b) {
-  unsigned char diff = a.size() == b.size() ? 0 : 1;
-  const std::size_t n = std::max(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char x = i < a.size() ? static_cast<unsigned char>(a[i]) : 0;
-    const unsigned char y = i < b.size() ? static_cast<unsigned char>(b[i]) : 0;
-    diff |= x ^ y;
-  }
-  return diff == 0;
-}
-
+// A token checked against the one a connection last proved must not leak
+// that one by its timing.
 bool SameCredentials(const http::Credentials& a, const http::Credentials& b) {
   const bool sameToken = a.token.has_value() == b.token.has_value() && SameSecret(a.token.value_or(""), b.token.value_or(""));
   return a.user == b.user && sameToken;

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "echo_dispatcher.h"
 #include "fuzz_check.h"
 #include "rpc/Dispatcher.h"
 #include "rpc/Frame.h"
@@ -27,17 +28,6 @@ bool SafeForLog(std::string_view s) {
     if (b < 0x20 || b == 0x7f) return false;
   }
   return true;
-}
-
-const rpc::Dispatcher& Dispatcher() {
-  static const rpc::Dispatcher d = [] {
-    rpc::Dispatcher made("Ate11600.rdmPropPass", "tok");
-    made.Add("Echo", [](const rpc::Request& r, rpc::Session&) {
-      return rpc::Reply{rpc::EncodeRequest("0", "Echo", r.params), ""};
-    });
-    return made;
-  }();
-  return d;
 }
 
 }  // namespace
@@ -57,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!frame) return 0;
     const bool wasConnected = session.connected;
-    const rpc::Dispatcher::Outcome outcome = Dispatcher().HandleNow(*frame, session);
+    const rpc::Dispatcher::Outcome outcome = EchoDispatcher().HandleNow(*frame, session);
     rpc::Response answer;
     try {
       answer = rpc::DecodeResponse(outcome.response);

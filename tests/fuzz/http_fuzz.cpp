@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "echo_dispatcher.h"
 #include "fuzz_check.h"
 #include "packet/JsonReader.h"
 #include "rpc/Dispatcher.h"
@@ -24,16 +25,6 @@ namespace {
 
 constexpr std::size_t kBodyLimit = 4096;
 
-const rpc::Dispatcher& Dispatcher() {
-  static const rpc::Dispatcher d = [] {
-    rpc::Dispatcher made("Ate11600.rdmPropPass", "tok");
-    made.Add("Echo", [](const rpc::Request& r, rpc::Session&) {
-      return rpc::Reply{rpc::EncodeRequest("0", "Echo", r.params), ""};
-    });
-    return made;
-  }();
-  return d;
-}
 
 bool KnownStatus(int s) {
   return s == 400 || s == 401 || s == 404 || s == 405 || s == 413 || s == 414 || s == 415 || s == 431 ||
@@ -51,7 +42,7 @@ void Serve(std::string body, rpc::Session& session) {
   rpc::http::Calls calls = rpc::http::SplitBody(body);
   for (std::size_t i = 0; i < calls.calls.size(); ++i) {
     if (!calls.answers[i].empty()) continue;
-    calls.answers[i] = Dispatcher().HandleNow(calls.calls[i], session).response;
+    calls.answers[i] = EchoDispatcher().HandleNow(calls.calls[i], session).response;
     (void)rpc::DecodeResponse(calls.answers[i]);  // throws, and so crashes, when malformed
   }
   const std::string joined = rpc::http::JoinAnswers(calls);
@@ -95,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
           const std::string connect = rpc::http::ConnectRequest("Ate11600.rdmPropPass", *who.credentials);
           rpc::Session fresh;
-          (void)Dispatcher().HandleNow(connect, fresh);
+          (void)EchoDispatcher().HandleNow(connect, fresh);
           if (!fresh.connected) return 0;  // 401, the connection closes
           session = fresh;
         } catch (const std::invalid_argument&) {

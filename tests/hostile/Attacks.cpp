@@ -8,6 +8,16 @@
 
 namespace hostile {
 
+std::unique_ptr<Peer> OpenCounted(const std::string& from, const Target& t, Tally& tally) {
+  ++tally.tries;
+  try {
+    return std::make_unique<Peer>(from, t.port);
+  } catch (const std::exception&) {
+    ++tally.refusedOrClosed;
+    return nullptr;
+  }
+}
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -18,20 +28,9 @@ std::string Header(std::size_t n) {
   return {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8), static_cast<char>(n)};
 }
 
-// Opens a connection, or counts the server's refusal of it.
-std::unique_ptr<Peer> Open(const std::string& from, const Target& t, Tally& tally) {
-  ++tally.tries;
-  try {
-    return std::make_unique<Peer>(from, t.port);
-  } catch (const std::exception&) {
-    ++tally.refusedOrClosed;
-    return nullptr;
-  }
-}
-
 // A connection that has shaken hands with the right token.
 std::unique_ptr<Peer> Friend(const std::string& from, const Target& t, Tally& tally) {
-  auto p = Open(from, t, tally);
+  auto p = OpenCounted(from, t, tally);
   if (!p) return nullptr;
   p->SendFrame(ConnectRequest(t.token));
   if (!p->ReadFrame(10s)) {
@@ -57,7 +56,7 @@ void Slots(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
     for (std::size_t i = 0; i < held.size() && !stop; ++i) {
       if (held[i] && !held[i]->Closed()) continue;
       if (held[i]) ++tally.refusedOrClosed;
-      held[i] = Open(LoopbackAddress(10, static_cast<int>(i) / kSpread), t, tally);
+      held[i] = OpenCounted(LoopbackAddress(10, static_cast<int>(i) / kSpread), t, tally);
     }
     int greedyHeld = 0;
     const auto now = std::chrono::steady_clock::now();
@@ -67,7 +66,7 @@ void Slots(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
         continue;
       }
       if (greedy[i]) ++tally.refusedOrClosed;
-      greedy[i] = Open(LoopbackAddress(18, 0), t, tally);
+      greedy[i] = OpenCounted(LoopbackAddress(18, 0), t, tally);
       openedAt[i] = now;
     }
     if (greedyHeld > kPerAddressLimit) tally.Unexpected("one address held " + std::to_string(greedyHeld));
@@ -80,7 +79,7 @@ void Slots(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
 // delay (5 s).
 void Trickle(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
   while (!stop) {
-    auto p = Open(LoopbackAddress(11, 0), t, tally);
+    auto p = OpenCounted(LoopbackAddress(11, 0), t, tally);
     if (!p) continue;
     const auto opened = std::chrono::steady_clock::now();
     bool closed = false;
@@ -94,7 +93,7 @@ void Trickle(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
 // A 16 MiB frame begun before the handshake: closed at its header.
 void StrangersBigFrame(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
   while (!stop) {
-    auto p = Open(LoopbackAddress(12, 0), t, tally);
+    auto p = OpenCounted(LoopbackAddress(12, 0), t, tally);
     if (!p) continue;
     p->Send(Header(kMaxFrame) + std::string(8192, '['));
     if (p->Closed(5s)) ++tally.refusedOrClosed;
@@ -141,7 +140,7 @@ void EmptyFrameFlood(const Target& t, const std::atomic<bool>& stop, Tally& tall
   const std::string frames(4 * 1000, '\0');  // a thousand empty frames
   while (!stop) {
     for (int i = 0; i < 250 && !stop; ++i) {
-      auto p = Open(LoopbackAddress(15, 0), t, tally);
+      auto p = OpenCounted(LoopbackAddress(15, 0), t, tally);
       if (p) p->Send(frames);
     }
     std::this_thread::sleep_for(1s);
@@ -195,7 +194,7 @@ void Guesses(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
   for (int g = 0; g < 8; ++g) {
     guessers.emplace_back([&, g] {
       for (long n = 0; !stop; ++n) {
-        auto p = Open(LoopbackAddress(17, 0), t, tally);
+        auto p = OpenCounted(LoopbackAddress(17, 0), t, tally);
         if (!p) continue;
         p->SendFrame(ConnectRequest("guess-" + std::to_string(g) + "-" + std::to_string(n)));
         const auto answer = p->ReadFrame(30s);

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -40,6 +41,12 @@ struct Tally {
   std::mutex mutex;
   std::string first;
 };
+
+class Peer;
+
+// Opens a connection from the address, or counts the server's refusal of
+// it (nullptr then); counts the try either way.
+std::unique_ptr<Peer> OpenCounted(const std::string& from, const Target& t, Tally& tally);
 
 struct Attack {
   std::string name;

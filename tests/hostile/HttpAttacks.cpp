@@ -16,16 +16,6 @@ std::string Head(const std::string& token, const std::string& extra) {
          "Authorization: Bearer " + token + "\r\n" + extra;
 }
 
-std::unique_ptr<Peer> Open(const std::string& from, const Target& t, Tally& tally) {
-  ++tally.tries;
-  try {
-    return std::make_unique<Peer>(from, t.port);
-  } catch (const std::exception&) {
-    ++tally.refusedOrClosed;
-    return nullptr;
-  }
-}
-
 // Sends what a connection is given and expects the server to answer
 // `status` once and close.
 void ExpectRefusal(Peer& p, const std::string& request, const std::string& status, Tally& tally) {
@@ -42,7 +32,7 @@ void ExpectRefusal(Peer& p, const std::string& request, const std::string& statu
 // must be cut off within the time a request may take to arrive.
 void SlowHead(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
   while (!stop) {
-    auto p = Open(LoopbackAddress(20, 0), t, tally);
+    auto p = OpenCounted(LoopbackAddress(20, 0), t, tally);
     if (!p) continue;
     const auto opened = std::chrono::steady_clock::now();
     bool closed = !p->Send(Head(t.token, ""));
@@ -57,7 +47,7 @@ void SlowHead(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
 void HugeHead(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
   const std::string pad = "X-Pad: " + std::string(64 * 1024, 'a') + "\r\n";
   for (int n = 0; !stop; ++n) {
-    auto p = Open(LoopbackAddress(21, 0), t, tally);
+    auto p = OpenCounted(LoopbackAddress(21, 0), t, tally);
     if (p) ExpectRefusal(*p, Head(n % 2 ? t.token : "", pad) + "\r\n", "431", tally);
     std::this_thread::sleep_for(50ms);
   }
@@ -71,7 +61,7 @@ void Smuggling(const Target& t, const std::atomic<bool>& stop, Tally& tally) {
       Head(t.token, "Content-Length: " + std::to_string(5 + hidden.size()) + "\r\nTransfer-Encoding: chunked\r\n\r\n") +
       "0\r\n\r\n" + hidden;
   while (!stop) {
-    auto p = Open(LoopbackAddress(22, 0), t, tally);
+    auto p = OpenCounted(LoopbackAddress(22, 0), t, tally);
     if (p) ExpectRefusal(*p, request, "400", tally);
     std::this_thread::sleep_for(50ms);
   }
@@ -83,7 +73,7 @@ void BearerGuesses(const Target& t, const std::atomic<bool>& stop, Tally& tally)
   for (int g = 0; g < 8; ++g) {
     guessers.emplace_back([&, g] {
       for (long n = 0; !stop; ++n) {
-        auto p = Open(LoopbackAddress(23, 0), t, tally);
+        auto p = OpenCounted(LoopbackAddress(23, 0), t, tally);
         if (!p) continue;
         const std::string body = R"({"jsonrpc":"2.0","id":1,"method":"GetCompanhia","params":["","T","0001"]})";
         p->Send(Head("guess-" + std::to_string(g) + "-" + std::to_string(n),
