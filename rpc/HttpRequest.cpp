@@ -15,13 +15,20 @@ std::string Lower(std::string_view s) {
   return out;
 }
 
-std::string_view Trimmed(std::string_view s) {
+}  // namespace
+
+bool SameWord(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
 }
-
-}  // namespace
 
 const std::string* HttpHead::Find(std::string_view name) const {
   for (const auto& [n, v] : headers)
@@ -98,10 +105,10 @@ struct HttpRequestReader::Parser {
     HttpRequestReader& r = Of(p);
     HttpHead& h = r.head_;
     if (p->http_major != 1) return Fail(p, 505, "only HTTP/1.0 and HTTP/1.1 are served");
-    for (auto& [name, value] : h.headers) value = std::string(Trimmed(value));
+    for (auto& [name, value] : h.headers) value = std::string(TrimBlanks(value));
     // http-parser takes "gzip, chunked" as chunked; nothing here decodes
     // gzip, and a coding the server does not apply must not be guessed at.
-    if (const std::string* te = h.Find("transfer-encoding"); te && Lower(*te) != "chunked")
+    if (const std::string* te = h.Find("transfer-encoding"); te && !SameWord(*te, "chunked"))
       return Fail(p, 501, "the only transfer coding served is chunked");
     h.method = http_method_str(static_cast<http_method>(p->method));
     h.versionMinor = p->http_minor;

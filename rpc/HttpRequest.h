@@ -30,6 +30,11 @@ struct HttpHead {
   const std::string* Find(std::string_view name) const;
 };
 
+// Header values compare case-insensitively in ASCII, without the blanks
+// and tabs around them.
+bool SameWord(std::string_view a, std::string_view b);
+std::string_view TrimBlanks(std::string_view s);
+
 // A request that cannot be served, and the status to answer it with (400,
 // 413, 414, 431, 501, 505). The connection cannot read on after it.
 class HttpError : public std::runtime_error {

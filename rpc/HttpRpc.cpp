@@ -10,25 +10,12 @@
 
 namespace rpc::http {
 
-bool SameWord(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
 namespace {
-
-std::string_view Trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
 
 // "application/json", with or without parameters (charset=utf-8).
 bool IsJson(std::string_view contentType) {
   const std::size_t semicolon = contentType.find(';');
-  return SameWord(Trimmed(contentType.substr(0, semicolon)), "application/json");
+  return SameWord(TrimBlanks(contentType.substr(0, semicolon)), "application/json");
 }
 
 std::string_view Reason(int status) {
@@ -85,7 +72,7 @@ CredentialsOrRefusal ReadCredentials(const HttpHead& head) {
     const std::size_t blank = a.find(' ');
     if (blank == std::string_view::npos || !SameWord(a.substr(0, blank), "bearer"))
       return {std::nullopt, Unauthorized("the header Authorization must be \"Bearer\" and the token")};
-    c.token = std::string(Trimmed(a.substr(blank + 1)));
+    c.token = std::string(TrimBlanks(a.substr(blank + 1)));
   }
   return {std::move(c), std::nullopt};
 }

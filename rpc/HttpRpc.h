@@ -27,9 +27,6 @@ struct Refusal {
   std::string message;
 };
 
-// ASCII case-insensitive equality, as header values compare.
-bool SameWord(std::string_view a, std::string_view b);
-
 // 404 for another path, 405 for another method on /rpc, 415 for a body
 // that is not declared JSON (or is compressed); nothing when the head may
 // go on to authentication.

@@ -128,15 +128,7 @@ void Connection::Process() {
   frameStarted_ = false;
   request_ = std::move(*request);
   if (!rate_.Admit()) {
-    core_.LogRefusal(address_, "{}: request refused: over {} requests per second", session_.peer,
-                     core_.options.maxRequestRate);
-    // The limit as a person writes it ("1000", "2.5"), answered by the
-    // request's id so that the caller knows which call was refused.
-    const std::string limit = fmt::format("{}", core_.options.maxRequestRate);
-    Dispatcher::Outcome refused{EncodeError(Dispatcher::IdOf(request_),
-                                            RpcError(kTooManyRequests, "too many requests: the limit is " + limit +
-                                                                           " per second")),
-                                false};
+    Dispatcher::Outcome refused{OverRate(request_), false};
     if (!session_.connected) return AfterStrangersRequest(refused);
     return Write(std::move(refused));
   }
@@ -145,6 +137,17 @@ void Connection::Process() {
   if (!wasConnected) return AfterStrangersRequest(outcome);
   if (outcome.later) return RunOnSlowLane(std::move(outcome.later));
   Write(std::move(outcome));
+}
+
+// Logs a request over the rate and gives its error answer: the limit as a
+// person writes it ("1000", "2.5"), by the request's id so that the caller
+// knows which call was refused.
+std::string Connection::OverRate(std::string_view request) {
+  core_.LogRefusal(address_, "{}: request refused: over {} requests per second", session_.peer,
+                   core_.options.maxRequestRate);
+  return EncodeError(Dispatcher::IdOf(request),
+                     RpcError(kTooManyRequests, fmt::format("too many requests: the limit is {} per second",
+                                                            core_.options.maxRequestRate)));
 }
 
 void Connection::AfterStrangersRequest(Dispatcher::Outcome& outcome) {
@@ -161,18 +164,26 @@ void Connection::AfterStrangersRequest(Dispatcher::Outcome& outcome) {
   WriteLater(std::move(outcome), core_.peers.Refused(address_));
 }
 
-// The answer is made on the slow lane and written back on the strand; the
-// connection reads nothing meanwhile. The work guard keeps the I/O threads
-// running until the answer is back, also while the server stops.
-void Connection::RunOnSlowLane(std::function<std::string()> later) {
-  asio::post(*core_.slowLane, [self = shared_from_this(), later = std::move(later),
+// work runs on the slow lane, then back on the strand, unless the
+// connection closed meanwhile; the connection reads nothing in between. The
+// work guard keeps the I/O threads running until back is posted, also while
+// the server stops.
+void Connection::OnSlowLane(std::function<void()> work, std::function<void()> back) {
+  asio::post(*core_.slowLane, [self = shared_from_this(), work = std::move(work), back = std::move(back),
                                busy = asio::make_work_guard(core_.io)]() mutable {
-    Dispatcher::Outcome outcome = self->Guarded([&] { return Dispatcher::Outcome{later(), false}; });
-    asio::post(self->executor_, [self, outcome = std::move(outcome)]() mutable {
-      if (!self->closed_) self->Write(std::move(outcome));
+    work();
+    asio::post(self->executor_, [self, back = std::move(back)] {
+      if (!self->closed_) back();
     });
     busy.reset();
   });
+}
+
+void Connection::RunOnSlowLane(std::function<std::string()> later) {
+  auto outcome = std::make_shared<Dispatcher::Outcome>();
+  OnSlowLane([this, later = std::move(later), outcome] {
+    *outcome = Guarded([&] { return Dispatcher::Outcome{later(), false}; });
+  }, [this, outcome] { Write(std::move(*outcome)); });
 }
 
 void Connection::WriteLater(Dispatcher::Outcome outcome, std::chrono::milliseconds delay) {
@@ -187,19 +198,24 @@ void Connection::Write(Dispatcher::Outcome outcome) {
   response_ = std::move(outcome.response);
   closeAfterWrite_ = outcome.close;
   closeWhy_ = "closed after a refused request";
-  if (response_.size() > core_.options.maxFrame) {
-    spdlog::error("rpc: {}: answer of {} bytes exceeds the frame limit of {} bytes", session_.peer,
-                  response_.size(), core_.options.maxFrame);
-    response_ = InternalErrorResponse(Dispatcher::IdOf(request_),
-                                      "the answer of " + std::to_string(response_.size()) +
-                                          " bytes exceeds the frame limit of " +
-                                          std::to_string(core_.options.maxFrame) + " bytes");
-  }
+  BoundResponse(request_);
   if (request_.capacity() > FrameDecoder::kKeptCapacity) std::string().swap(request_);
   const auto n = static_cast<std::uint32_t>(response_.size());
   header_ = {static_cast<unsigned char>(n >> 24), static_cast<unsigned char>(n >> 16),
              static_cast<unsigned char>(n >> 8), static_cast<unsigned char>(n)};
   StartWrite(std::string_view(reinterpret_cast<const char*>(header_.data()), header_.size()));
+}
+
+// Replaces a response_ over the frame limit by an internal error answered
+// by the id of request (null for none); true when it did.
+bool Connection::BoundResponse(std::string_view request) {
+  if (response_.size() <= core_.options.maxFrame) return false;
+  spdlog::error("rpc: {}: answer of {} bytes exceeds the frame limit of {} bytes", session_.peer, response_.size(),
+                core_.options.maxFrame);
+  response_ = InternalErrorResponse(Dispatcher::IdOf(request), "the answer of " + std::to_string(response_.size()) +
+                                                " bytes exceeds the frame limit of " +
+                                                std::to_string(core_.options.maxFrame) + " bytes");
+  return true;
 }
 
 // Sends head and response_, then reads on (OnWrite). head must live until

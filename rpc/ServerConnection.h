@@ -49,7 +49,10 @@ class Connection : public std::enable_shared_from_this<Connection> {
   void ReleaseFrame();
   template <typename Handle>
   Dispatcher::Outcome Guarded(Handle&& handle);
+  void OnSlowLane(std::function<void()> work, std::function<void()> back);
   void RunOnSlowLane(std::function<std::string()> later);
+  std::string OverRate(std::string_view request);
+  bool BoundResponse(std::string_view request);
   // What follows a request handled before the handshake was done.
   void AfterStrangersRequest(Dispatcher::Outcome& outcome);
   void Write(Dispatcher::Outcome outcome);

@@ -42,7 +42,7 @@ void Connection::ProcessHttp() {
           return Read();
         case HttpRequestReader::Step::Head:
           if (!AdmitHttpHead()) return;
-          if (const std::string* expect = http_->Head().Find("expect"); expect && http::SameWord(*expect, "100-continue"))
+          if (const std::string* expect = http_->Head().Find("expect"); expect && SameWord(*expect, "100-continue"))
             return WriteContinue();
           break;
         case HttpRequestReader::Step::Whole:
@@ -163,11 +163,7 @@ bool Connection::RunHttpCalls(std::size_t from, bool offStrand) {
   for (std::size_t i = from; i < calls.size(); ++i) {
     if (!answers[i].empty()) continue;  // answered by the split (not an object)
     if (!rate_.Admit()) {
-      core_.LogRefusal(address_, "{}: request refused: over {} requests per second", session_.peer,
-                       core_.options.maxRequestRate);
-      answers[i] = EncodeError(Dispatcher::IdOf(calls[i]),
-                               RpcError(kTooManyRequests, fmt::format("too many requests: the limit is {} per second",
-                                                                      core_.options.maxRequestRate)));
+      answers[i] = OverRate(calls[i]);
       httpRateRefused_ = true;
       continue;
     }
@@ -180,17 +176,10 @@ bool Connection::RunHttpCalls(std::size_t from, bool offStrand) {
       answers[i] = Guarded([&] { return Dispatcher::Outcome{outcome.later(), false}; }).response;
       continue;
     }
-    // As for frames: the work guard keeps the I/O threads running until the
-    // answer is back, also while the server stops.
-    asio::post(*core_.slowLane, [self = shared_from_this(), i, later = std::move(outcome.later),
-                                 busy = asio::make_work_guard(core_.io)]() mutable {
-      self->httpCalls_.answers[i] = self->Guarded([&] { return Dispatcher::Outcome{later(), false}; }).response;
-      self->RunHttpCalls(i + 1, true);
-      asio::post(self->executor_, [self] {
-        if (!self->closed_) self->FinishHttp();
-      });
-      busy.reset();
-    });
+    OnSlowLane([this, i, later = std::move(outcome.later)] {
+      httpCalls_.answers[i] = Guarded([&] { return Dispatcher::Outcome{later(), false}; }).response;
+      RunHttpCalls(i + 1, true);
+    }, [this] { FinishHttp(); });
     return false;
   }
   return true;
@@ -220,14 +209,7 @@ void Connection::RefuseHttp(const http::Refusal& refusal, const std::string& why
 void Connection::WriteHttp(int status, std::string body, bool close, const std::string& extraHeaders) {
   ReleaseFrame();
   response_ = std::move(body);
-  if (response_.size() > core_.options.maxFrame) {
-    spdlog::error("rpc: {}: HTTP answer of {} bytes exceeds the frame limit of {} bytes", session_.peer,
-                  response_.size(), core_.options.maxFrame);
-    status = 500;
-    response_ = InternalErrorResponse("null", "the answer of " + std::to_string(response_.size()) +
-                                                  " bytes exceeds the limit of " +
-                                                  std::to_string(core_.options.maxFrame) + " bytes");
-  }
+  if (BoundResponse({})) status = 500;  // a batch has no one id
   closeAfterWrite_ = close;
   closeWhy_ = status == 200 ? "the HTTP client asked to close" : "closed after a refused HTTP request";
   httpHead_ = http::ResponseHead(status, response_.size(), !close, extraHeaders);
